@@ -40,7 +40,8 @@ module: deps-module
 	@echo "Windows module: $(WIN32_DIR)/TraxTool.aip (64-bit twin: $(WIN64_DIR)/TraxTool.aip)"
 
 demo: deps-build native
-	@echo "Plug-in module: $(NATIVE)/TraxTool.so"
+	@$(NATIVE)/simhost --svg trax-demo.svg
+	@echo "The drawing: $(CURDIR)/trax-demo.svg (session: simhost/sessions/demo.session)"
 
 test: deps-test native module
 	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)

@@ -18,7 +18,8 @@ std::string Exact(float value) {
     return buffer;
 }
 
-// Splits a line into words; "double quotes" keep spaces, '#' outside quotes ends the line.
+// Splits a line into words; "double quotes" keep spaces. A '#' that stands as
+// a word of its own (or begins the line) starts a comment; "#1d3557" is a colour.
 bool Tokenize(std::string_view line, std::vector<std::string>* words, std::string* error) {
     size_t at = 0;
     while (at < line.size()) {
@@ -27,7 +28,8 @@ bool Tokenize(std::string_view line, std::vector<std::string>* words, std::strin
             ++at;
             continue;
         }
-        if (c == '#') break;
+        const bool wordEnds = at + 1 == line.size() || line[at + 1] == ' ' || line[at + 1] == '\t' || line[at + 1] == '\r';
+        if (c == '#' && (words->empty() || wordEnds)) break;
         if (c == '"') {
             const size_t end = line.find('"', at + 1);
             if (end == std::string_view::npos) {

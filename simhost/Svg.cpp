@@ -116,7 +116,7 @@ std::string RenderSvg(const Document& document, const Picture& picture) {
     if (!picture.title.empty()) svg += "  <title>" + Escape(picture.title) + "</title>\n";
     svg += "  <rect width=\"100%\" height=\"100%\" fill=\"" + Escape(picture.background) + "\"/>\n";
     if (picture.gridSpacing > 0.0f) {
-        svg += "  <g id=\"guides\" stroke=\"#dde3ea\" stroke-width=\"0.6\">\n" + IsometricGrid(picture) + "  </g>\n";
+        svg += "  <g id=\"guides\" stroke=\"#e6ebf0\" stroke-width=\"0.5\">\n" + IsometricGrid(picture) + "  </g>\n";
     }
     for (const Layer& layer : document.Layers()) {
         if (!layer.visible) continue;
