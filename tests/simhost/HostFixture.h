@@ -1,0 +1,62 @@
+// A substitute host with the real module loaded, for tests that drive the
+// plug-in through PluginMain. Every test ends with the module shut down and
+// checks that nothing leaked: blocks, hit references, suite holds.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "simhost/Host.h"
+
+namespace simhost_test {
+
+struct Line {
+    Point start;
+    Point end;
+};
+
+// The module and resource files as the build made them; empty reason when both exist.
+std::string MissingBuildOutputs();
+
+// A folder of its own for one test, removed with the object.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+class HostTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Loads the module with `resources` (empty: the build's TraxTool.res).
+    // Fails the test when it cannot be loaded.
+    void LoadModule(const std::filesystem::path& resources = {});
+    // Loads the module, then sends "Startup" and expects it to succeed.
+    void StartModule();
+
+    // The lines the tool drew, in paint order.
+    std::vector<Line> Lines() const;
+    // Expects the document to hold one line, starting exactly at `start`.
+    void ExpectOneLineFrom(Point start) const;
+    // The trace records of `suite` since the last ClearTrace.
+    std::vector<simhost::TraceRecord> CallsOf(const std::string& suite) const;
+
+    std::unique_ptr<simhost::Host> host;
+    bool started = false;
+};
+
+// Direction in degrees and length of a line.
+double DirectionDegrees(const Line& line);
+double Length(const Line& line);
+
+}  // namespace simhost_test
