@@ -230,9 +230,12 @@ ErrorCode Host::Shutdown() { return SendHeader(kCallerInterface, kSelectorShutdo
 
 ErrorCode Host::SendTool(const char* selector, Point cursor) {
     if (!EnsureLoaded()) return kErrorBadParameter;
+    // Tool messages go to a tool in the toolbox: none before the module has added its own.
+    const ToolHandle tool = targetTool_ != nullptr ? targetTool_ : PluginTool();
+    if (tool == nullptr) return kErrorNotFound;
     ToolMessage message{};
     message.d = Header();
-    message.tool = targetTool_ != nullptr ? targetTool_ : PluginTool();
+    message.tool = tool;
     message.cursor = cursor;
     const ErrorCode result = CallPluginMain(kCallerTool, selector, &message);
     return result;

@@ -92,6 +92,7 @@ public:
     ErrorCode MouseDrag(Point cursor);
     ErrorCode MouseUp(Point cursor);
     // Any "AI Tool" selector, with the undo bracketing of an ordinary message.
+    // With no tool to send it for (the module added none), nothing is sent: '!fnd'.
     ErrorCode SendTool(const char* selector, Point cursor);
 
     // The globals reference the host keeps for the plug-in between calls.

@@ -136,6 +136,7 @@ public:
     bool started = false;
     bool heldShift = false;
     bool heldAlt = false;
+    bool targetSet = false;  // "tool NAME" chose a tool of the host's
     Point pointer{};
     size_t tracePrinted = 0;
     size_t alertsPrinted = 0;
@@ -174,6 +175,10 @@ public:
     }
 
     ErrorCode Tool(const char* selector, Point at, bool shift, bool alt) {
+        if (host.PluginTool() == nullptr && !targetSet) {
+            out << where << ": \"" << selector << "\" not sent: the module added no tool\n";
+            return kNoError;
+        }
         host.shiftDown = heldShift || shift;
         host.altDown = heldAlt || alt;
         pointer = at;
@@ -307,6 +312,7 @@ std::optional<Session> Session::Parse(std::string_view text, const std::string& 
             step.run = [name](Player& player, std::string* error) {
                 if (name == "default") {
                     player.host.SetTargetTool(nullptr);
+                    player.targetSet = false;
                     return true;
                 }
                 ToolHandle tool = player.host.ToolNamed(name);
@@ -315,6 +321,7 @@ std::optional<Session> Session::Parse(std::string_view text, const std::string& 
                     return false;
                 }
                 player.host.SetTargetTool(tool);
+                player.targetSet = true;
                 return true;
             };
         } else if (verb == "document") {
