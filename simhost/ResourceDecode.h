@@ -18,7 +18,17 @@ struct RgbaImage {
     std::vector<uint8_t> rgba;  // width * height * 4
 };
 
-// Decodes a complete PNG file.
+// One chunk of a PNG file: its type and where its data lie in the file.
+struct PngChunk {
+    std::string type;  // "IHDR", "IDAT", ...
+    size_t offset = 0;  // of the data
+    uint32_t length = 0;
+};
+// The chunks of a PNG file in file order, after checking the signature, every
+// chunk's bounds and CRC, and that IEND ends the file.
+std::optional<std::vector<PngChunk>> ReadPngChunks(const std::vector<uint8_t>& png, std::string* error);
+
+// Decodes a complete PNG file: 8-bit grey, grey-alpha, RGB or RGBA, not interlaced.
 std::optional<RgbaImage> DecodePng(const std::vector<uint8_t>& png, std::string* error);
 
 // A monochrome cursor as the screen shows it.
@@ -34,7 +44,8 @@ struct CursorImage {
 // The (first) cursor image of cursor group `groupId`.
 std::optional<CursorImage> LoadCursorGroup(const ResourceSource& source, uint16_t groupId, std::string* error);
 
-// A device-independent bitmap resource, decoded to top-down RGB.
+// A device-independent bitmap resource (24 or 32 bits per pixel, uncompressed),
+// decoded to top-down RGB.
 struct BitmapImage {
     int width = 0;
     int height = 0;
@@ -42,6 +53,11 @@ struct BitmapImage {
     bool bottomUp = false;
     int32_t xPixelsPerMetre = 0;
     int32_t yPixelsPerMetre = 0;
+    uint32_t headerSize = 0;   // of the info header
+    uint32_t compression = 0;  // 0: uncompressed
+    uint32_t imageSize = 0;    // as the header states it
+    uint32_t colorsUsed = 0;
+    size_t stride = 0;         // bytes per stored row
     std::vector<uint8_t> rgb;  // width * height * 3, rows top to bottom
 };
 std::optional<BitmapImage> LoadBitmap(const ResourceSource& source, uint16_t id, std::string* error);

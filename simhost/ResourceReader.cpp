@@ -1,5 +1,7 @@
 #include "simhost/ResourceReader.h"
 
+#include "simhost/ByteCursor.h"
+
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -54,15 +56,6 @@ struct ByteReader {
     }
 };
 
-class ResFile final : public ResourceSource {
-public:
-    explicit ResFile(std::vector<ResourceEntry> entries) : entries_(std::move(entries)) {}
-    const std::vector<ResourceEntry>& Entries() const override { return entries_; }
-
-private:
-    std::vector<ResourceEntry> entries_;
-};
-
 }  // namespace
 
 std::string ResourceName::ToString() const {
@@ -111,7 +104,7 @@ std::unique_ptr<ResourceSource> OpenResFile(const std::filesystem::path& path, s
         reader.at = dataStart + dataSize;
         reader.AlignTo4();
     }
-    return std::make_unique<ResFile>(std::move(entries));
+    return std::make_unique<ResourceList>(std::move(entries));
 }
 
 std::unique_ptr<ResourceSource> OpenResources(const std::filesystem::path& path, std::string* error) {
@@ -138,20 +131,7 @@ std::optional<std::string> LoadStringResource(const ResourceSource& source, uint
             std::u16string text;
             for (uint16_t i = 0; i < length && reader.ok; ++i) text.push_back(static_cast<char16_t>(reader.U16()));
             if (!reader.ok) return std::nullopt;
-            std::string utf8;
-            for (char16_t c : text) {
-                if (c < 0x80) {
-                    utf8.push_back(static_cast<char>(c));
-                } else if (c < 0x800) {
-                    utf8.push_back(static_cast<char>(0xC0 | c >> 6));
-                    utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-                } else {
-                    utf8.push_back(static_cast<char>(0xE0 | c >> 12));
-                    utf8.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-                    utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-                }
-            }
-            return utf8;
+            return Utf16ToUtf8(text);
         }
         reader.at += size_t{length} * 2;
     }

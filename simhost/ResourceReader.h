@@ -60,6 +60,16 @@ public:
     }
 };
 
+// A source over entries already read.
+class ResourceList final : public ResourceSource {
+public:
+    explicit ResourceList(std::vector<ResourceEntry> entries) : entries_(std::move(entries)) {}
+    const std::vector<ResourceEntry>& Entries() const override { return entries_; }
+
+private:
+    std::vector<ResourceEntry> entries_;
+};
+
 // Opens a compiled resource file (.res). Null with *error set on failure.
 std::unique_ptr<ResourceSource> OpenResFile(const std::filesystem::path& path, std::string* error);
 // Opens a PE module (DLL or EXE) and reads its resource directory. Null with *error set on failure.
