@@ -158,6 +158,7 @@ private:
     struct Block {
         size_t size = 0;
         std::string name;
+        int id = 0;  // allocation order, for the trace
     };
     struct CursorRecord {
         uint16_t id = 0;
@@ -185,6 +186,7 @@ private:
     ToolHandle targetTool_ = nullptr;
     std::vector<IconRecord> icons_;
     std::map<void*, Block> blocks_;
+    int blocksAllocated_ = 0;
     std::map<int32_t, HitRecord> hits_;
     int32_t nextHitId_ = 1;
     std::map<uint16_t, CursorRecord> cursors_;  // handed out by LoadCursorA; the nodes are the handles

@@ -78,6 +78,7 @@ std::string Join(std::initializer_list<std::string> parts) {
 // The host's side of every table: a friend of Host.
 struct SuiteAccess {
     static Host& H() { return *Host::Current(); }
+    static AccessRef AccessToken() { return HandleOf<AccessRef>(0x5A); }
 
     // One traced call: armed faults fire before the work is done.
     class Call {
@@ -103,6 +104,27 @@ struct SuiteAccess {
     };
 
     static bool IsOurPlugin(PluginRef plugin) { return plugin == PluginToken(); }
+
+    // The host's own tokens by name, so that traces of two runs compare equal.
+    static std::string Token(const void* p) {
+        Host& h = H();
+        if (p == nullptr) return "null";
+        if (p == PluginToken()) return "plugin";
+        if (p == AccessToken()) return "access";
+        if (h.library_ != nullptr && p == h.library_->Instance()) return "module";
+        const auto block = h.blocks_.find(const_cast<void*>(p));
+        if (block != h.blocks_.end()) return "block#" + std::to_string(block->second.id);
+        for (const auto& [id, record] : h.cursors_) {
+            if (&record == p) return "cursor " + std::to_string(id);
+        }
+        if (h.dialogs_.IsDialog(reinterpret_cast<DialogRef>(const_cast<void*>(p)))) {
+            return "dialog \"" + static_cast<const DialogHost::Dialog*>(p)->name + "\"";
+        }
+        if (h.dialogs_.IsItem(reinterpret_cast<ItemRef>(const_cast<void*>(p)))) {
+            return "item " + std::to_string(static_cast<const DialogHost::Item*>(p)->id);
+        }
+        return Address(p);
+    }
 
     // The art behind a handle, or null for a null, stale or foreign one.
     static Art* ArtOf(ArtHandle handle) { return handle == nullptr ? nullptr : H().document_.FindArt(IdOf(handle)); }
@@ -169,13 +191,14 @@ struct SuiteAccess {
         if (memory == nullptr) return call.Return(kErrorOutOfMemory);
         // Not zeroed: a plug-in that reads a field before writing it sees noise.
         std::memset(memory, 0xA5, size);
-        H().blocks_[memory] = Host::Block{size, name != nullptr ? name : ""};
+        Host& h = H();
+        h.blocks_[memory] = Host::Block{size, name != nullptr ? name : "", ++h.blocksAllocated_};
         *block = memory;
-        return call.Return(kNoError, Address(memory));
+        return call.Return(kNoError, Token(memory));
     }
 
     static ErrorCode FreeBlock(void* block) {
-        Call call(kBlocksSuiteName, 1, Address(block));
+        Call call(kBlocksSuiteName, 1, Token(block));
         if (call.Fault() != kNoError) return call.Return(call.Fault());
         auto& blocks = H().blocks_;
         const auto it = blocks.find(block);
@@ -186,28 +209,27 @@ struct SuiteAccess {
     }
 
     // --- "SP Access Suite" ---
-    static AccessRef AccessToken() { return HandleOf<AccessRef>(0x5A); }
 
     static ErrorCode GetAccessRef(PluginRef plugin, AccessRef* access) {
-        Call call(kAccessSuiteName, 2, Address(plugin));
+        Call call(kAccessSuiteName, 2, Token(plugin));
         if (call.Fault() != kNoError) return call.Return(call.Fault());
         if (!IsOurPlugin(plugin) || access == nullptr) return call.Return(kErrorBadParameter);
         *access = AccessToken();
-        return call.Return(kNoError, Address(*access));
+        return call.Return(kNoError, Token(*access));
     }
 
     static ErrorCode GetModuleInstance(AccessRef access, ModuleInstance* instance) {
-        Call call(kAccessSuiteName, 6, Address(access));
+        Call call(kAccessSuiteName, 6, Token(access));
         if (call.Fault() != kNoError) return call.Return(call.Fault());
         Host& h = H();
         if (access != AccessToken() || instance == nullptr || h.library_ == nullptr) return call.Return(kErrorBadParameter);
         *instance = h.library_->Instance();
-        return call.Return(kNoError, Address(*instance));
+        return call.Return(kNoError, Token(*instance));
     }
 
     // --- "AI Plugin Suite" ---
     static ErrorCode ReadOptions(PluginRef plugin, int32_t* options) {
-        Call call(kPluginSuiteName, 0, Address(plugin));
+        Call call(kPluginSuiteName, 0, Token(plugin));
         if (call.Fault() != kNoError) return call.Return(call.Fault());
         if (!IsOurPlugin(plugin) || options == nullptr) return call.Return(kErrorBadParameter);
         *options = H().optionWord;
@@ -215,7 +237,7 @@ struct SuiteAccess {
     }
 
     static ErrorCode WriteOptions(PluginRef plugin, int32_t options) {
-        Call call(kPluginSuiteName, 1, Join({Address(plugin), std::to_string(options)}));
+        Call call(kPluginSuiteName, 1, Join({Token(plugin), std::to_string(options)}));
         if (call.Fault() != kNoError) return call.Return(call.Fault());
         if (!IsOurPlugin(plugin)) return call.Return(kErrorBadParameter);
         H().optionWord = options;
@@ -466,7 +488,7 @@ struct SuiteAccess {
     // --- "AI Tool Suite" ---
     static ErrorCode AddTool(PluginRef plugin, const char* name, const ToolDescription* description, int32_t options,
                              ToolHandle* tool) {
-        std::string arguments = Join({Address(plugin), Text(name)});
+        std::string arguments = Join({Token(plugin), Text(name)});
         if (description != nullptr) {
             arguments += ", {" + Join({Text(description->title), Text(description->tooltip),
                                        HandleText("icon", description->icon), std::to_string(description->firstToolNumber),
@@ -551,7 +573,7 @@ struct SuiteAccess {
     // --- "ADM Basic Suite" ---
     // Entry n of list L is string L + n; a missing one reads as empty.
     static ErrorCode ReadListString(PluginRef plugin, int32_t listId, int32_t index, char* buffer, int32_t capacity) {
-        Call call(kAdmBasicSuiteName, 0, Join({Address(plugin), std::to_string(listId), std::to_string(index), std::to_string(capacity)}));
+        Call call(kAdmBasicSuiteName, 0, Join({Token(plugin), std::to_string(listId), std::to_string(index), std::to_string(capacity)}));
         if (call.Fault() != kNoError) return call.Return(call.Fault());
         Host& h = H();
         if (!IsOurPlugin(plugin) || buffer == nullptr || capacity <= 0 || h.resources_ == nullptr)
@@ -575,7 +597,7 @@ struct SuiteAccess {
     static int32_t RunModal(PluginRef plugin, const char* name, int32_t templateId, int32_t style, DialogInitProc init,
                             void* userData) {
         Call call(kDialogSuiteName, 1,
-                  Join({Address(plugin), Text(name), std::to_string(templateId), std::to_string(style), Address(userData)}));
+                  Join({Token(plugin), Text(name), std::to_string(templateId), std::to_string(style), Token(userData)}));
         if (call.Fault() != kNoError) return call.Value(kModalFailed, std::to_string(kModalFailed) + " (fault)");
         if (!IsOurPlugin(plugin)) return call.Value(kModalFailed, std::to_string(kModalFailed));
         const int32_t result = H().dialogs_.RunModal(name, templateId, init, userData);
@@ -583,38 +605,38 @@ struct SuiteAccess {
     }
 
     static void* UserDataOf(DialogRef dialog) {
-        Call call(kDialogSuiteName, 23, Address(dialog));
+        Call call(kDialogSuiteName, 23, Token(dialog));
         void* data = H().dialogs_.UserDataOf(dialog);
-        return call.Value(data, Address(data));
+        return call.Value(data, Token(data));
     }
 
     static ItemRef ItemById(DialogRef dialog, int32_t itemId) {
-        Call call(kDialogSuiteName, 68, Join({Address(dialog), std::to_string(itemId)}));
+        Call call(kDialogSuiteName, 68, Join({Token(dialog), std::to_string(itemId)}));
         ItemRef item = H().dialogs_.ItemById(dialog, itemId);
-        return call.Value(item, Address(item));
+        return call.Value(item, Token(item));
     }
 
     static void SetNotifyProc(ItemRef item, ItemNotifyProc notify) {
-        Call call(kItemSuiteName, 10, Join({Address(item), Address(reinterpret_cast<const void*>(notify))}));
+        Call call(kItemSuiteName, 10, Join({Token(item), Token(reinterpret_cast<const void*>(notify))}));
         H().dialogs_.SetNotifyProc(item, notify);
         call.Value(0, "");
     }
 
     static void DefaultNotify(ItemRef item, NotifierRef notifier) {
-        Call call(kItemSuiteName, 12, Join({Address(item), Address(notifier)}));
+        Call call(kItemSuiteName, 12, Join({Token(item), Token(notifier)}));
         H().dialogs_.DefaultNotify(item, notifier);
         call.Value(0, "");
     }
 
     static void SetItemText(ItemRef item, const char* text) {
-        Call call(kItemSuiteName, 72, Join({Address(item), Text(text)}));
+        Call call(kItemSuiteName, 72, Join({Token(item), Text(text)}));
         H().dialogs_.SetItemText(item, text);
         call.Value(0, "");
     }
 
     // --- "ADM Icon Suite": icons from the module's "PNGI" resources ---
     static IconHandle IconFromResource(PluginRef plugin, int32_t baseId, int32_t index) {
-        Call call(kIconSuiteName, 0, Join({Address(plugin), std::to_string(baseId), std::to_string(index)}));
+        Call call(kIconSuiteName, 0, Join({Token(plugin), std::to_string(baseId), std::to_string(index)}));
         Host& h = H();
         IconRecord icon;
         icon.resourceId = baseId + index;
@@ -641,7 +663,7 @@ struct SuiteAccess {
     // --- The OS calls ---
     static void* LoadCursor(ModuleInstance instance, const char* name) {
         const auto bits = reinterpret_cast<uintptr_t>(name);
-        Call call("LoadCursorA", -1, Join({Address(instance), bits >> 16 == 0 ? std::to_string(bits) : Text(name)}));
+        Call call("LoadCursorA", -1, Join({Token(instance), bits >> 16 == 0 ? std::to_string(bits) : Text(name)}));
         Host& h = H();
         // Only this module's own cursor groups, named by number.
         if (h.library_ == nullptr || instance != h.library_->Instance() || bits >> 16 != 0 || h.resources_ == nullptr)
@@ -654,20 +676,13 @@ struct SuiteAccess {
         return call.Value<void*>(&record, "cursor " + std::to_string(id));
     }
 
-    static std::string CursorText(void* cursor) {
-        for (const auto& [id, record] : H().cursors_) {
-            if (&record == cursor) return "cursor " + std::to_string(id);
-        }
-        return Address(cursor);
-    }
-
     static void* SetCursor(void* cursor) {
-        Call call("SetCursor", -1, CursorText(cursor));
+        Call call("SetCursor", -1, Token(cursor));
         Host& h = H();
         void* previous = h.currentCursor_;
         h.currentCursor_ = cursor;
         ++h.cursorSets_;
-        return call.Value(previous, CursorText(previous));
+        return call.Value(previous, Token(previous));
     }
 
     static int32_t GetKeyboardState(uint8_t* state) {
