@@ -542,7 +542,12 @@ ErrorCode ReadListString(PluginRef plugin, int32_t listId, int32_t index, char* 
         text = Host().stringSource(listId, index);
     }
     if (capacity <= 0) return call.Done(kNoError);
-    const size_t length = std::min(text.size(), static_cast<size_t>(capacity - 1));
+    const size_t room = static_cast<size_t>(capacity);
+    if (Host().stringsUnterminated && text.size() >= room) {
+        std::memcpy(buffer, text.data(), room);
+        return call.Done(kNoError);
+    }
+    const size_t length = std::min(text.size(), room - 1);
     std::memcpy(buffer, text.data(), length);
     buffer[length] = '\0';
     return call.Done(kNoError);

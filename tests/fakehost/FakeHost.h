@@ -170,6 +170,8 @@ public:
     std::map<std::pair<int32_t, int32_t>, std::string> strings;  // (list id, index) -> text
     // Asked for entries not in `strings` when set; else such entries are empty.
     std::function<std::string(int32_t listId, int32_t index)> stringSource;
+    // A host that fills the whole buffer, with no terminator, when a text does not fit.
+    bool stringsUnterminated = false;
     int32_t optionWord = 0;
     std::map<std::pair<int32_t, int32_t>, uint8_t> iconTypes;  // (base id, index) -> type; default 0
     std::map<std::string, int16_t> toolNumbers;                 // unknown name: kNotFound, nothing written

@@ -13,6 +13,11 @@ void PluginTest::SetUp() {
     message.d.basic = host.Basic();
     message.tool = host.toolHandle;
     message.cursor = Point{0.0f, 0.0f};
+    ResetPlugin();
+}
+
+void PluginTest::ResetPlugin() {
+    message.d.globals = nullptr;
     // "Reload" with no globals: no globals pointer and a nesting count of 0.
     ASSERT_EQ(PluginMain(kCallerAccess, kSelectorReload, &message), kNoError);
     // A test before may have left slots filled on purpose.

@@ -21,6 +21,10 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
+    // The plug-in as just loaded: no globals, nesting count 0, every slot null;
+    // the host's record cleared.
+    void ResetPlugin();
+
     // PluginMain(caller, selector, msg), msg defaulting to `message`.
     ErrorCode Send(const char* caller, const char* selector, void* msg = nullptr);
     // An "AI Tool" message at `cursor`.

@@ -152,6 +152,17 @@ TEST_F(Lifetime, ToolboxLookupAndStringReadsAreNotTested) {
     EXPECT_EQ(host.addedTool->tooltip, "");
 }
 
+TEST_F(Lifetime, TextsThatFillTheirBuffersAreStillHandedOnTerminated) {
+    host.stringsUnterminated = true;
+    host.strings[{16100, 1}] = std::string(300, 'T');
+    host.strings[{16100, 2}] = std::string(256, 'P');
+    EXPECT_EQ(Send(kCallerInterface, kSelectorStartup), kNoError);
+    ASSERT_TRUE(host.addedTool.has_value());
+    EXPECT_EQ(host.addedTool->title, std::string(255, 'T'));
+    EXPECT_EQ(host.addedTool->name, std::string(255, 'T'));
+    EXPECT_EQ(host.addedTool->tooltip, std::string(255, 'P'));
+}
+
 TEST_F(Lifetime, ShutdownFreesTheBlockThroughItsOwnHoldOnTheBlocksSuite) {
     StartUp();
     void* const block = pluginGlobals;

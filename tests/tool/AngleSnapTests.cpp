@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "tests/fakehost/PluginFixture.h"
 #include "tool/AngleSnap.h"
 
 namespace {
@@ -79,6 +80,33 @@ TEST(AngleInRange, ClosedIntervalInEitherOrder) {
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i)
         EXPECT_EQ(AngleInRange(cases[i].value, cases[i].a, cases[i].b), cases[i].expected) << "case " << i;
+}
+
+class ConstrainAngle : public PluginTest {
+protected:
+    void SetUp() override {
+        PluginTest::SetUp();
+        HoldSuites();
+    }
+};
+
+TEST_F(ConstrainAngle, ReadsTheHostsRealPreferenceNarrowedToAFloat) {
+    host.constrainAngle = 12.345678901234;
+    float degrees = -1.0f;
+    EXPECT_EQ(ReadConstrainAngle(&degrees), kNoError);
+    EXPECT_EQ(degrees, static_cast<float>(12.345678901234));
+    EXPECT_EQ(host.Texts("AI Preference Suite", 4),
+              std::vector<std::string>{"AI Preference Suite 4(null, constrain/angle, out) -> 0"});
+}
+
+TEST_F(ConstrainAngle, AFailedReadReturnsTheHostsCodeAndWritesNothing) {
+    const ErrorCode codes[] = {FourChars("PREF"), -1, 1};
+    for (size_t i = 0; i < std::size(codes); ++i) {
+        host.Fail("AI Preference Suite", 4, codes[i]);
+        float degrees = 1234.5f;
+        EXPECT_EQ(ReadConstrainAngle(&degrees), codes[i]) << "case " << i;
+        EXPECT_EQ(degrees, 1234.5f) << "case " << i;
+    }
 }
 
 }  // namespace
