@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "host/HostTypes.h"
+#include "simhost/HostCodes.h"
 #include "simhost/PeFile.h"
 #include "simhost/ResourceDecode.h"
 #include "simhost/ResourceReader.h"
@@ -154,9 +156,15 @@ TEST_P(ResourceSetTest, ErrorList16050FollowsTheReportsLayout) {
         int32_t code;
         const char* name;
     } kNamed[] = {
-        {0x2169636F, "'!ico'"}, {-108, "-108"},          {0x21646F63, "'!doc'"},
-        {0x216C636B, "'!lck'"}, {0x7061726D, "'parm'"},  {0x21747970, "'!typ'"},
-        {0x21707265, "'!pre'"}, {0x21666E64, "'!fnd'"},  {0x21686C64, "'!hld'"},
+        {kErrorNoIcon, "'!ico'"},
+        {simhost::kErrorOutOfMemory, "out of memory"},
+        {simhost::kErrorNoDocument, "'!doc'"},
+        {simhost::kErrorLocked, "'!lck'"},
+        {simhost::kErrorBadParameter, "'parm'"},
+        {simhost::kErrorWrongArtType, "'!typ'"},
+        {simhost::kErrorNoPreference, "'!pre'"},
+        {simhost::kErrorNotFound, "'!fnd'"},
+        {simhost::kErrorNotHeld, "'!hld'"},
     };
     for (size_t i = 0; i < std::size(kNamed); ++i) {
         const auto it = messages.find(kNamed[i].code);
