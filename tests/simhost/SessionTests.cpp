@@ -81,6 +81,53 @@ undo
     EXPECT_EQ(picture.width, 400.0f);
 }
 
+// The bundled demo must keep playing cleanly: every press lands where the
+// drawing expects, so each snapped line runs along an isometric ray.
+TEST_F(SessionTest, DemoSessionDrawsIsometricLinesWithoutErrors) {
+    std::ifstream in(DEMO_SESSION_PATH);
+    ASSERT_TRUE(in) << DEMO_SESSION_PATH;
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string error;
+    const auto session = simhost::Session::Parse(text.str(), "demo.session", &error);
+    ASSERT_TRUE(session) << error;
+    LoadModule();
+    simhost::Picture picture;
+    simhost::PlayResult result;
+    std::ostringstream out;
+    ASSERT_TRUE(session->Play(*host, &picture, out, simhost::PlayOptions{false, false, true}, &result, &error)) << error;
+    EXPECT_EQ(out.str().find("result "), std::string::npos) << "a message failed:\n" << out.str();
+    EXPECT_EQ(result.errorsReported, 0);
+    const auto lines = Lines();
+    ASSERT_GE(lines.size(), 30u);
+    int offRay = 0;  // the Shift line and the Alt line
+    for (const Line& line : lines) {
+        const double direction = DirectionDegrees(line);
+        const double fromRay = std::remainder(direction - 30.0, 60.0);
+        if (std::abs(fromRay) > 1e-3) ++offRay;
+    }
+    EXPECT_EQ(offRay, 2);
+
+    // Every line starts on other art: the press found an anchor or a segment.
+    simhost::Document& document = host->document();
+    document.tolerance = 0.01f;
+    const auto arts = document.ArtsInPaintOrder();
+    for (const auto& [layer, line] : arts) {
+        if (!line->madeByPlugin) continue;
+        bool attached = false;
+        for (const auto& [otherLayer, other] : arts) {
+            HitRecord hit{};
+            if (other != line) document.HitTest(line->segments[0].point, other->id, &hit);
+            attached = attached || hit.hitFlag != 0;
+        }
+        EXPECT_TRUE(attached) << "line " << line->id << " starts in open space";
+    }
+    const std::string svg = simhost::RenderSvg(host->document(), picture);
+    size_t drawn = 0;
+    for (size_t at = svg.find("trax-line"); at != std::string::npos; at = svg.find("trax-line", at + 1)) ++drawn;
+    EXPECT_EQ(drawn, lines.size());
+}
+
 // The program's exit status and what it leaves behind.
 int RunProgram(const std::string& arguments, const std::filesystem::path& dir, std::string* err) {
     const auto errPath = dir / "stderr.txt";
