@@ -16,7 +16,21 @@
 namespace simhost_test {
 namespace {
 
-class SessionTest : public HostTest {};
+class SessionTest : public HostTest {
+protected:
+    // Loads the module and plays `text` with the machine-readable report.
+    void Play(const std::string& text, const std::string& name) {
+        std::string error;
+        const auto session = simhost::Session::Parse(text, name, &error);
+        ASSERT_TRUE(session) << error;
+        LoadModule();
+        ASSERT_TRUE(session->Play(*host, &picture, out, simhost::PlayOptions{false, false, true}, &result, &error)) << error;
+    }
+
+    simhost::Picture picture;
+    simhost::PlayResult result;
+    std::ostringstream out;
+};
 
 // Strokes of every kind; the document must hold exactly these lines.
 TEST_F(SessionTest, DocumentHoldsExactlyTheExpectedLines) {
@@ -47,14 +61,8 @@ drag 100 200
 up 100 200
 undo
 )";
-    std::string error;
-    const auto session = simhost::Session::Parse(text, "e2e.session", &error);
-    ASSERT_TRUE(session) << error;
-    LoadModule();
-    simhost::Picture picture;
-    simhost::PlayResult result;
-    std::ostringstream out;
-    ASSERT_TRUE(session->Play(*host, &picture, out, simhost::PlayOptions{false, false, true}, &result, &error)) << error;
+    Play(text, "e2e.session");
+    if (HasFatalFailure()) return;
 
     const struct {
         Point start;
@@ -88,14 +96,8 @@ TEST_F(SessionTest, DemoSessionDrawsIsometricLinesWithoutErrors) {
     ASSERT_TRUE(in) << DEMO_SESSION_PATH;
     std::stringstream text;
     text << in.rdbuf();
-    std::string error;
-    const auto session = simhost::Session::Parse(text.str(), "demo.session", &error);
-    ASSERT_TRUE(session) << error;
-    LoadModule();
-    simhost::Picture picture;
-    simhost::PlayResult result;
-    std::ostringstream out;
-    ASSERT_TRUE(session->Play(*host, &picture, out, simhost::PlayOptions{false, false, true}, &result, &error)) << error;
+    Play(text.str(), "demo.session");
+    if (HasFatalFailure()) return;
     EXPECT_EQ(out.str().find("result "), std::string::npos) << "a message failed:\n" << out.str();
     EXPECT_EQ(result.errorsReported, 0);
     const auto lines = Lines();
