@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <algorithm>
+#include <map>
 #include <numbers>
 
 #include "HostFixture.h"
@@ -205,6 +206,33 @@ TEST_F(DragTest, LineTakesTheCurrentStyleWithFillOffAndStrokeOn) {
     EXPECT_EQ(art->style.strokePaint, 1);
     EXPECT_EQ(art->style.strokeWidth, 3.5f);
     EXPECT_EQ(art->style.strokeColor.blue, 0.75f);
+}
+
+}  // namespace
+}  // namespace simhost_test
+
+namespace simhost_test {
+namespace {
+
+// The host's codes are the ones the module's error list names.
+TEST_F(DragTest, DrawingOnALockedLayerIsReportedWithTheModulesMessage) {
+    host->document().LayerAt(0).editable = false;
+    EXPECT_EQ(Stroke(Point{0, 0}, Point{50, 10}), simhost::kErrorLocked);
+    EXPECT_TRUE(Lines().empty());
+    ASSERT_EQ(host->dialogs().Boxes().size(), 1u);
+    const simhost::ClosedBox& box = host->dialogs().Boxes()[0];
+    EXPECT_EQ(box.name, "Error Dialog");
+    // The message that follows the code's own entry in list 16050 (odd entries are codes).
+    std::string message;
+    for (uint16_t id = 16051; id < 16100; id += 2) {
+        const auto entry = simhost::LoadStringResource(*host->Resources(), id);
+        if (!entry) break;
+        if (*entry == "kcl!") message = simhost::LoadStringResource(*host->Resources(), id + 1).value_or("");
+    }
+    ASSERT_FALSE(message.empty()) << "the module's error list names '!lck'";
+    std::map<int32_t, std::string> items(box.items.begin(), box.items.end());
+    EXPECT_EQ(items[2], message);
+    EXPECT_EQ(items[3], "kcl!") << "'!lck' in memory order";
 }
 
 }  // namespace
