@@ -1,8 +1,7 @@
 #include "simhost/Dialogs.h"
 
 #include <algorithm>
-
-#include "simhost/ResourceDecode.h"
+#include <cstdio>
 
 namespace simhost {
 
@@ -10,79 +9,108 @@ namespace {
 
 constexpr int32_t kItemOk = 1;
 
-// Without the module's resources a box still gets the items the plug-in's boxes use.
-constexpr int32_t kFallbackItems[] = {1, 2, 3, 4};
-
 }  // namespace
 
-std::unique_ptr<DialogHost::Dialog> DialogHost::Build(const char* name, int32_t templateId, void* userData) const {
-    auto dialog = std::make_unique<Dialog>();
-    dialog->name = name != nullptr ? name : "";
-    dialog->templateId = templateId;
-    dialog->userData = userData;
-    if (resources_ == nullptr) {
-        for (int32_t id : kFallbackItems) {
-            auto item = std::make_unique<Item>();
-            item->id = id;
-            item->dialog = dialog.get();
-            dialog->items.push_back(std::move(item));
+std::string EscapeLineText(const std::string& text, bool quotes) {
+    std::string out;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c == '"' && quotes) {
+            out += "\\\"";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\x%02x", byte);
+            out += escape;
+        } else {
+            out.push_back(c);
         }
-        return dialog;
     }
-    if (templateId < 0 || templateId > 0xFFFF) return nullptr;
+    return out;
+}
+
+std::string BoxHeaderLine(const ClosedBox& box) {
+    return "\"" + EscapeLineText(box.name, true) + "\" " + std::to_string(box.templateId) + " \"" +
+           EscapeLineText(box.title, true) + "\" result " + std::to_string(box.result);
+}
+
+std::string BoxItemLine(const BoxItem& item) { return std::to_string(item.id) + ": " + EscapeLineText(item.text, false); }
+
+ClosedBox BoxFromTemplate(const std::string& name, int32_t templateId, const DialogTemplate& dialog) {
+    ClosedBox box;
+    box.name = name;
+    box.templateId = templateId;
+    box.title = dialog.title;
+    box.cx = dialog.cx;
+    box.cy = dialog.cy;
+    box.fontName = dialog.fontName;
+    box.pointSize = dialog.pointSize;
+    for (const DialogItemTemplate& t : dialog.items) {
+        box.items.push_back(BoxItem{t.id, t.className, t.style, t.x, t.y, t.cx, t.cy, t.text});
+    }
+    return box;
+}
+
+std::unique_ptr<DialogHost::Dialog> DialogHost::Build(const char* name, int32_t templateId, void* userData) const {
+    if (resources_ == nullptr || templateId < 0 || templateId > 0xFFFF) return nullptr;
     std::string error;
     const auto found = LoadDialogTemplate(*resources_, static_cast<uint16_t>(templateId), &error);
     if (!found) return nullptr;
-    dialog->title = found->title;
-    for (const DialogItemTemplate& t : found->items) {
+    auto dialog = std::make_unique<Dialog>();
+    dialog->record = BoxFromTemplate(name != nullptr ? name : "", templateId, *found);
+    dialog->userData = userData;
+    // The items live while the box is open; the record takes their texts when it closes.
+    for (BoxItem& record : dialog->record.items) {
         auto item = std::make_unique<Item>();
-        item->id = t.id;
-        item->className = t.className;
-        item->text = t.text;
+        item->record = std::move(record);
         item->dialog = dialog.get();
         dialog->items.push_back(std::move(item));
     }
+    dialog->record.items.clear();
     return dialog;
 }
 
 int32_t DialogHost::RunModal(const char* name, int32_t templateId, DialogInitProc init, void* userData) {
+    // No template, no box: init is not called.
     std::unique_ptr<Dialog> dialog = Build(name, templateId, userData);
     if (dialog == nullptr) return kModalFailed;
     running_.push_back(dialog.get());
     const ErrorCode initResult = init != nullptr ? init(reinterpret_cast<DialogRef>(dialog.get())) : 0;
     if (initResult != 0) {
-        // A box whose init fails is not shown.
-        dialog->open = false;
-        dialog->result = kModalFailed;
-    } else {
-        // The user presses OK: the OK item's notification goes to its procedure,
-        // or straight to the default handling.
-        const auto ok = std::find_if(dialog->items.begin(), dialog->items.end(),
-                                     [](const auto& item) { return item->id == kItemOk; });
-        if (ok != dialog->items.end()) {
-            Item* item = ok->get();
-            Notifier notifier{item};
-            if (item->notify != nullptr) {
-                item->notify(reinterpret_cast<ItemRef>(item), reinterpret_cast<NotifierRef>(&notifier));
-            } else {
-                DefaultNotify(reinterpret_cast<ItemRef>(item), reinterpret_cast<NotifierRef>(&notifier));
-            }
-        }
-        // A box that nothing closed is closed by the host, as if dismissed.
-        if (dialog->open) {
-            dialog->open = false;
-            dialog->result = 0;
+        // A box whose init fails is never shown, so nobody closes it and it is not recorded.
+        running_.pop_back();
+        return kModalFailed;
+    }
+    // The user presses OK: the OK item's notification goes to its procedure,
+    // or straight to the default handling.
+    const auto ok = std::find_if(dialog->items.begin(), dialog->items.end(),
+                                 [](const auto& item) { return item->record.id == kItemOk; });
+    if (ok != dialog->items.end()) {
+        Item* item = ok->get();
+        Notifier notifier{item};
+        if (item->notify != nullptr) {
+            item->notify(reinterpret_cast<ItemRef>(item), reinterpret_cast<NotifierRef>(&notifier));
+        } else {
+            DefaultNotify(reinterpret_cast<ItemRef>(item), reinterpret_cast<NotifierRef>(&notifier));
         }
     }
+    // A box that nothing closed is closed by the host, as if dismissed.
+    if (dialog->open) {
+        dialog->open = false;
+        dialog->record.result = 0;
+    }
     running_.pop_back();
-    ClosedBox box;
-    box.name = dialog->name;
-    box.templateId = templateId;
-    box.title = dialog->title;
-    for (const auto& item : dialog->items) box.items.emplace_back(item->id, item->text);
-    box.result = dialog->result;
+    ClosedBox box = std::move(dialog->record);
+    for (const auto& item : dialog->items) box.items.push_back(item->record);
     boxes_.push_back(std::move(box));
-    return dialog->result;
+    return boxes_.back().result;
 }
 
 bool DialogHost::IsDialog(DialogRef dialog) const {
@@ -102,10 +130,11 @@ void* DialogHost::UserDataOf(DialogRef dialog) const {
     return IsDialog(dialog) ? reinterpret_cast<Dialog*>(dialog)->userData : nullptr;
 }
 
+// Items without an id are items all the same; only this search cannot find them.
 ItemRef DialogHost::ItemById(DialogRef dialog, int32_t itemId) const {
     if (!IsDialog(dialog) || itemId == kItemIdNone) return nullptr;
     for (const auto& item : reinterpret_cast<Dialog*>(dialog)->items) {
-        if (item->id == itemId) return reinterpret_cast<ItemRef>(item.get());
+        if (item->record.id == itemId) return reinterpret_cast<ItemRef>(item.get());
     }
     return nullptr;
 }
@@ -118,13 +147,13 @@ void DialogHost::SetNotifyProc(ItemRef item, ItemNotifyProc notify) {
 void DialogHost::DefaultNotify(ItemRef item, NotifierRef notifier) {
     if (!IsItem(item) || notifier == nullptr) return;
     Item* pressed = reinterpret_cast<Item*>(item);
-    if (pressed->id != kItemOk || !pressed->dialog->open) return;
+    if (pressed->record.id != kItemOk || !pressed->dialog->open) return;
     pressed->dialog->open = false;
-    pressed->dialog->result = pressed->id;
+    pressed->dialog->record.result = pressed->record.id;
 }
 
 void DialogHost::SetItemText(ItemRef item, const char* text) {
-    if (IsItem(item)) reinterpret_cast<Item*>(item)->text = text != nullptr ? text : "";
+    if (IsItem(item)) reinterpret_cast<Item*>(item)->record.text = text != nullptr ? text : "";
 }
 
 }  // namespace simhost

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/DialogProcs.h"
+#include "simhost/ResourceDecode.h"
 #include "simhost/ResourceReader.h"
 
 namespace simhost {
@@ -16,41 +17,59 @@ namespace simhost {
 constexpr int32_t kItemIdNone = 65535;     // an item the template gives no id
 constexpr int32_t kModalFailed = -1;       // RunModal result when no box could be made
 
+// One item of a box: where its template put it, and its text when the box closed.
+struct BoxItem {
+    int32_t id = kItemIdNone;
+    std::string className;  // "button", "static", ... (lower case)
+    uint32_t style = 0;
+    int16_t x = 0, y = 0, cx = 0, cy = 0;  // dialog units, in the box's client area
+    std::string text;
+};
+
 // A box as it was when it closed, for tests and the program's report.
 struct ClosedBox {
     std::string name;        // as the plug-in named it
     int32_t templateId = 0;
     std::string title;       // the template's caption
-    std::vector<std::pair<int32_t, std::string>> items;  // id and text, in template order
+    int16_t cx = 0, cy = 0;  // the client area, in dialog units
+    std::string fontName;    // the template's font ("MS Sans Serif")
+    uint16_t pointSize = 0;
+    std::vector<BoxItem> items;  // every item, in template order
     int32_t result = 0;      // what RunModal returned
 };
+
+// The printable form, one line each: the header `"NAME" TEMPLATE "TITLE" result N`
+// and one `ID: TEXT` per item. Backslashes and control characters are written
+// as escapes (a carriage return as \r), so a text never breaks its line.
+std::string BoxHeaderLine(const ClosedBox& box);
+std::string BoxItemLine(const BoxItem& item);
+// Text with backslashes and control characters escaped (and quotes, if `quotes`).
+std::string EscapeLineText(const std::string& text, bool quotes);
+
+// The record of a box as its template makes it: every item with the template's
+// text, result 0. A host fills in the texts and the result when the box closes.
+ClosedBox BoxFromTemplate(const std::string& name, int32_t templateId, const DialogTemplate& dialog);
 
 class DialogHost {
 public:
     struct Dialog;
     struct Item {
-        int32_t id = kItemIdNone;
-        std::string className;
-        std::string text;
+        BoxItem record;  // id, class, place and the current text
         ItemNotifyProc notify = nullptr;
         Dialog* dialog = nullptr;
     };
     struct Dialog {
-        std::string name;
-        int32_t templateId = 0;
-        std::string title;
+        ClosedBox record;  // name, template, title, size, font, result (items: see below)
         void* userData = nullptr;
         std::vector<std::unique_ptr<Item>> items;
         bool open = true;
-        int32_t result = 0;
     };
     // What a notification carries: which item, and that it was a press.
     struct Notifier {
         Item* item = nullptr;
     };
 
-    // The module's resources (for the templates); may be null, then every box
-    // gets the four items 1 to 4.
+    // The module's resources, where the templates are; without them no box opens.
     void SetResources(const ResourceSource* resources) { resources_ = resources; }
 
     // "ADM Dialog Suite" entry 1: builds the box, calls init, then presses OK.

@@ -118,10 +118,10 @@ struct SuiteAccess {
             if (&record == p) return "cursor " + std::to_string(id);
         }
         if (h.dialogs_.IsDialog(reinterpret_cast<DialogRef>(const_cast<void*>(p)))) {
-            return "dialog \"" + static_cast<const DialogHost::Dialog*>(p)->name + "\"";
+            return "dialog \"" + static_cast<const DialogHost::Dialog*>(p)->record.name + "\"";
         }
         if (h.dialogs_.IsItem(reinterpret_cast<ItemRef>(const_cast<void*>(p)))) {
-            return "item " + std::to_string(static_cast<const DialogHost::Item*>(p)->id);
+            return "item " + std::to_string(static_cast<const DialogHost::Item*>(p)->record.id);
         }
         return Address(p);
     }

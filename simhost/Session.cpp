@@ -166,11 +166,8 @@ public:
         const auto& boxes = host.dialogs().Boxes();
         for (; boxesPrinted < boxes.size(); ++boxesPrinted) {
             const ClosedBox& box = boxes[boxesPrinted];
-            out << (options.machine ? "box " : "  box: ") << "\"" << box.name << "\" " << box.templateId << " result "
-                << box.result << "\n";
-            for (const auto& [id, text] : box.items) {
-                if (id != kItemIdNone) out << (options.machine ? "item " : "    item ") << id << ": " << text << "\n";
-            }
+            out << (options.machine ? "box " : "  box ") << BoxHeaderLine(box) << "\n";
+            for (const BoxItem& item : box.items) out << (options.machine ? "item " : "    ") << BoxItemLine(item) << "\n";
         }
     }
 

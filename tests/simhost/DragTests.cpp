@@ -230,9 +230,9 @@ TEST_F(DragTest, DrawingOnALockedLayerIsReportedWithTheModulesMessage) {
         if (*entry == "kcl!") message = simhost::LoadStringResource(*host->Resources(), id + 1).value_or("");
     }
     ASSERT_FALSE(message.empty()) << "the module's error list names '!lck'";
-    std::map<int32_t, std::string> items(box.items.begin(), box.items.end());
-    EXPECT_EQ(items[2], message);
-    EXPECT_EQ(items[3], "kcl!") << "'!lck' in memory order";
+    const auto items = TextsById(box);
+    EXPECT_EQ(items.at(2), message);
+    EXPECT_EQ(items.at(3), "kcl!") << "'!lck' in memory order";
 }
 
 }  // namespace

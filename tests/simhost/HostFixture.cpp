@@ -86,6 +86,14 @@ std::vector<simhost::TraceRecord> HostTest::CallsOf(const std::string& suite) co
     return calls;
 }
 
+std::map<int32_t, std::string> TextsById(const simhost::ClosedBox& box) {
+    std::map<int32_t, std::string> texts;
+    for (const simhost::BoxItem& item : box.items) {
+        if (item.id != simhost::kItemIdNone) texts[item.id] = item.text;
+    }
+    return texts;
+}
+
 double DirectionDegrees(const Line& line) {
     return std::atan2(static_cast<double>(line.end.y) - line.start.y, static_cast<double>(line.end.x) - line.start.x) *
            180.0 / std::numbers::pi;

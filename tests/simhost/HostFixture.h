@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,6 +55,9 @@ protected:
     std::unique_ptr<simhost::Host> host;
     bool started = false;
 };
+
+// The texts of a box's items that have an id, by id.
+std::map<int32_t, std::string> TextsById(const simhost::ClosedBox& box);
 
 // Direction in degrees and length of a line.
 double DirectionDegrees(const Line& line);
