@@ -7,6 +7,7 @@
 #include "simhost/ByteCursor.h"
 #include "simhost/Handles.h"
 #include "simhost/HostCodes.h"
+#include "simhost/OsCalls.h"
 #include "simhost/Suites.h"
 
 namespace simhost {
@@ -137,27 +138,42 @@ Host::~Host() {
 Host* Host::Current() { return currentHost; }
 
 bool Host::Load(const std::filesystem::path& module, const std::filesystem::path& resources, std::string* error) {
-    std::filesystem::path resourcePath = resources;
-    if (resourcePath.empty()) {
-        resourcePath = module;
-        resourcePath.replace_extension(".res");
-    }
     std::string reason;
-    auto source = OpenResources(resourcePath, &reason);
+    std::unique_ptr<ModuleLibrary> library;
+    std::unique_ptr<ResourceSource> source;
+    std::string resourcePlace;
+    if (resources.empty() && ModuleLibrary::ResourcesInModule()) {
+        // The loader knows the module's resources: load it, then read them from it.
+        library = ModuleLibrary::Open(module, &reason);
+        if (library == nullptr) {
+            *error = "cannot load " + module.string() + ": " + reason;
+            return false;
+        }
+        source = library->ReadResources(&reason);
+        resourcePlace = module.string();
+    } else {
+        std::filesystem::path resourcePath = resources;
+        if (resourcePath.empty()) {
+            resourcePath = module;
+            resourcePath.replace_extension(".res");
+        }
+        source = OpenResources(resourcePath, &reason);
+        resourcePlace = resourcePath.string();
+    }
     if (source == nullptr) {
         *error = "cannot read the module's resources: " + reason;
         return false;
     }
     const auto properties = ReadPropertyList(*source, &reason);
     if (!properties) {
-        *error = resourcePath.string() + ": " + reason;
+        *error = resourcePlace + ": " + reason;
         return false;
     }
     resources_ = std::move(source);
     dialogs_.SetResources(resources_.get());
     entryPointName_ = properties->entryPoint;
     modulePath_ = module;
-    return Reload(error);
+    return library != nullptr ? Attach(std::move(library), error) : Reload(error);
 }
 
 bool Host::Reload(std::string* error) {
@@ -168,6 +184,10 @@ bool Host::Reload(std::string* error) {
         *error = "cannot load " + modulePath_.string() + ": " + reason;
         return false;
     }
+    return Attach(std::move(library), error);
+}
+
+bool Host::Attach(std::unique_ptr<ModuleLibrary> library, std::string* error) {
     auto entry = reinterpret_cast<PluginMainProc>(library->Symbol(entryPointName_.c_str()));
     if (entry == nullptr) {
         *error = modulePath_.string() + " does not export \"" + entryPointName_ + "\", the entry point its property list names";
@@ -207,6 +227,8 @@ MessageHeader Host::Header() {
 ErrorCode Host::CallPluginMain(const char* caller, const char* selector, void* message) {
     if (!EnsureLoaded()) return kErrorBadParameter;
     const size_t index = BeginTrace("PluginMain", -1, std::string("\"") + caller + "\", \"" + selector + "\"");
+    // Where the system answers the module's GetKeyboardState, the keys are set there.
+    if (SystemServesModuleCalls()) SetSystemModifierKeys(shiftDown, altDown);
     const ErrorCode result = pluginMain_(caller, selector, message);
     // The plug-in may rewrite the reference (Unload, Shutdown); the host keeps what it left.
     globals_ = static_cast<MessageHeader*>(message)->globals;
@@ -288,6 +310,15 @@ const IconRecord* Host::FindIcon(int32_t iconId) const {
 }
 
 std::optional<uint16_t> Host::CurrentCursorId() const {
+    if (SystemServesModuleCalls()) {
+        // The system's current cursor, matched against the module's cursor groups.
+        if (library_ == nullptr || resources_ == nullptr) return std::nullopt;
+        std::vector<uint16_t> ids;
+        for (const ResourceEntry& entry : resources_->Entries()) {
+            if (entry.type == ResourceName::Number(kResourceCursorGroup) && entry.name.isNumber) ids.push_back(entry.name.number);
+        }
+        return SystemCursorId(library_->Instance(), ids);
+    }
     for (const auto& [id, record] : cursors_) {
         if (&record == currentCursor_) return id;
     }

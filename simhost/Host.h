@@ -164,6 +164,8 @@ private:
         uint16_t id = 0;
     };
 
+    // Takes `library` as the module: resolves the entry point, and sends "Reload" when it was open before.
+    bool Attach(std::unique_ptr<ModuleLibrary> library, std::string* error);
     ErrorCode CallPluginMain(const char* caller, const char* selector, void* message);
     MessageHeader Header();
     bool EnsureLoaded();

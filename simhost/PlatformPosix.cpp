@@ -24,6 +24,13 @@ private:
 
 }  // namespace
 
+bool ModuleLibrary::ResourcesInModule() { return false; }
+
+// The host itself answers the module's three calls (HostSuites.cpp).
+bool SystemServesModuleCalls() { return false; }
+void SetSystemModifierKeys(bool, bool) {}
+std::optional<uint16_t> SystemCursorId(ModuleInstance, const std::vector<uint16_t>&) { return std::nullopt; }
+
 std::unique_ptr<ModuleLibrary> ModuleLibrary::Open(const std::filesystem::path& path, std::string* error) {
     // RTLD_NOW: an import the host does not provide is an error now, not a crash later.
     void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
