@@ -61,6 +61,9 @@ ErrorCode HitTestEligiblePath(const Point* point, HitRecord* record) {
 }
 
 ErrorCode OnTrackCursor(ToolMessage* message) {
+    // Without globals (before "Startup", or after it failed) the plug-in has
+    // no tool, so no tool message is for it.
+    if (pluginGlobals == nullptr) return kNoError;
     HitRecord* hit = &pluginGlobals->lastHit;
     const ErrorCode result = HitTestEligiblePath(&message->cursor, hit);
     if (result != kNoError) return result;
@@ -85,6 +88,7 @@ ErrorCode OnTrackCursor(ToolMessage* message) {
 }
 
 ErrorCode OnMouseDown(ToolMessage* message) {
+    if (pluginGlobals == nullptr) return kNoError;  // no tool of ours: nothing to press on
     HitRecord* hit = &pluginGlobals->lastHit;
     const ErrorCode result = HitTestEligiblePath(&message->cursor, hit);
     if (result != kNoError) return result;

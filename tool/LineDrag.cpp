@@ -53,12 +53,15 @@ static void PlaceSnappedEnd(float snapped) {
 
 ErrorCode OnMouseDrag(ToolMessage* message) {
     PluginGlobals* g = pluginGlobals;
+    if (g == nullptr) return kNoError;  // no tool of ours, as for another tool's message
     // Take back the previous drag message's line; the press keeps one line.
-    undoSuite->UndoRecentChanges();
+    // When the host cannot, drawing on would leave two lines for one press.
+    ErrorCode result = undoSuite->UndoRecentChanges();
+    if (result != kNoError) return result;
     g->endPoint = message->cursor;
 
     float snapped = 0.0f;
-    ErrorCode result = SnappedDirection(&snapped);
+    result = SnappedDirection(&snapped);
     if (result != kNoError) return result;
 
     ArtHandle reference = nullptr;

@@ -202,14 +202,30 @@ TEST_F(LineDrag, AFailingStepEndsTheDragWithItsCodeAndKeepsWhatWasDone) {
     }
 }
 
-TEST_F(LineDrag, UndoAndStyleReadResultsAreNotTested) {
-    host.Fail("AI Undo Suite", 1, 5);
+TEST_F(LineDrag, TheStyleReadResultIsNotTested) {
     host.Fail("AI Path Style Suite", 2, 6);
     EXPECT_EQ(Drag(Toward(5, 100)), kNoError);
     ASSERT_EQ(host.paths.size(), 1u);
     ASSERT_TRUE(host.paths[0].style.has_value());
     EXPECT_EQ(host.paths[0].style->fillPaint, 0);
     EXPECT_EQ(host.paths[0].style->strokePaint, 1);
+}
+
+// Drawing on after an undo the host refused would leave two lines for one
+// press: the drag ends with the host's code, and the last line stays as it was.
+TEST_F(LineDrag, AnUndoTheHostRefusesEndsTheDragBeforeASecondLineIsMade) {
+    ASSERT_EQ(Drag(Toward(5, 100)), kNoError);
+    const Point firstEnd = globals.endPoint;
+    host.ClearCalls();
+    host.Fail("AI Undo Suite", 1, 5);
+
+    EXPECT_EQ(Drag(Toward(95, 80)), 5);
+
+    EXPECT_EQ(host.SuiteCallNames(true), Names{"AI Undo Suite 1"});
+    ASSERT_EQ(host.paths.size(), 1u);
+    EXPECT_FALSE(host.paths[0].undone);
+    EXPECT_EQ(globals.endPoint.x, firstEnd.x);
+    EXPECT_EQ(globals.endPoint.y, firstEnd.y);
 }
 
 TEST_F(LineDrag, AMessageForAnotherToolTakesBackTheLineAndMakesNone) {
