@@ -176,10 +176,30 @@ bool Host::Load(const std::filesystem::path& module, const std::filesystem::path
     return library != nullptr ? Attach(std::move(library), error) : Reload(error);
 }
 
+bool Host::LoadLinked(ModuleOpener open, const std::filesystem::path& resources, std::string* error) {
+    std::string reason;
+    auto source = OpenResources(resources, &reason);
+    if (source == nullptr) {
+        *error = "cannot read the module's resources: " + reason;
+        return false;
+    }
+    const auto properties = ReadPropertyList(*source, &reason);
+    if (!properties) {
+        *error = resources.string() + ": " + reason;
+        return false;
+    }
+    resources_ = std::move(source);
+    dialogs_.SetResources(resources_.get());
+    entryPointName_ = properties->entryPoint;
+    modulePath_ = "(linked plug-in)";
+    opener_ = std::move(open);
+    return Reload(error);
+}
+
 bool Host::Reload(std::string* error) {
     if (library_ != nullptr) return true;
     std::string reason;
-    auto library = ModuleLibrary::Open(modulePath_, &reason);
+    auto library = opener_ ? opener_(&reason) : ModuleLibrary::Open(modulePath_, &reason);
     if (library == nullptr) {
         *error = "cannot load " + modulePath_.string() + ": " + reason;
         return false;

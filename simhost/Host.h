@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -73,6 +74,11 @@ public:
     // Loads the module and its resources (empty: the module's path with ".res")
     // and finds the entry point the property list names. False with *error set.
     bool Load(const std::filesystem::path& module, const std::filesystem::path& resources, std::string* error);
+    // A plug-in linked into this program rather than a module file: `open`
+    // stands for the system's loader at the first load and at every reload,
+    // and `resources` are the module's resources.
+    using ModuleOpener = std::function<std::unique_ptr<ModuleLibrary>(std::string* error)>;
+    bool LoadLinked(ModuleOpener open, const std::filesystem::path& resources, std::string* error);
     bool Loaded() const { return library_ != nullptr; }
     // "SP Access"/"Unload", then the module is closed. The globals reference stays with the host.
     ErrorCode Unload();
@@ -175,6 +181,7 @@ private:
     void EndTrace(size_t index, std::string result);
 
     std::filesystem::path modulePath_;
+    ModuleOpener opener_;  // set for a linked plug-in
     std::unique_ptr<ModuleLibrary> library_;
     std::unique_ptr<ResourceSource> resources_;
     PluginMainProc pluginMain_ = nullptr;

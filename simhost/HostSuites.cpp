@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <numbers>
 #include <string>
 
@@ -42,6 +43,9 @@
 namespace simhost {
 
 namespace {
+
+// What a failing entry that returns a real number gives.
+constexpr float kNotANumber = std::numeric_limits<float>::quiet_NaN();
 
 // --- Argument texts for the trace ---
 
@@ -247,18 +251,25 @@ struct SuiteAccess {
     // --- "AI Real Math Suite": computed in double, handed over as 32-bit floats ---
     static float DegreesToRadians(float degrees) {
         Call call(kRealMathSuiteName, 10, Real(degrees));
+        if (call.Fault() != kNoError) return call.Value(kNotANumber, "nan (fault)");
         const auto result = static_cast<float>(static_cast<double>(degrees) * (std::numbers::pi / 180.0));
         return call.Value(result, Real(result));
     }
 
     static float RadiansToDegrees(float radians) {
         Call call(kRealMathSuiteName, 11, Real(radians));
+        if (call.Fault() != kNoError) return call.Value(kNotANumber, "nan (fault)");
         const auto result = static_cast<float>(static_cast<double>(radians) * (180.0 / std::numbers::pi));
         return call.Value(result, Real(result));
     }
 
     static void AddVectorToPoint(const Point* point, const Point* vector, Point* result) {
         Call call(kRealMathSuiteName, 15, Join({PointText(point), PointText(vector)}));
+        if (call.Fault() != kNoError && result != nullptr) {
+            *result = Point{kNotANumber, kNotANumber};
+            call.Value(0, "nan (fault)");
+            return;
+        }
         if (point == nullptr || vector == nullptr || result == nullptr) {
             call.Value(0, "bad arguments");
             return;
@@ -269,6 +280,7 @@ struct SuiteAccess {
 
     static float DirectionBetween(const Point* a, const Point* b) {
         Call call(kRealMathSuiteName, 19, Join({PointText(a), PointText(b)}));
+        if (call.Fault() != kNoError) return call.Value(kNotANumber, "nan (fault)");
         if (a == nullptr || b == nullptr) return call.Value(0.0f, "bad arguments");
         const auto result = static_cast<float>(
             std::atan2(static_cast<double>(b->y) - a->y, static_cast<double>(b->x) - a->x));
@@ -277,6 +289,7 @@ struct SuiteAccess {
 
     static float DistanceBetween(const Point* a, const Point* b) {
         Call call(kRealMathSuiteName, 20, Join({PointText(a), PointText(b)}));
+        if (call.Fault() != kNoError) return call.Value(kNotANumber, "nan (fault)");
         if (a == nullptr || b == nullptr) return call.Value(0.0f, "bad arguments");
         const auto result = static_cast<float>(
             std::hypot(static_cast<double>(b->x) - a->x, static_cast<double>(b->y) - a->y));
@@ -285,6 +298,11 @@ struct SuiteAccess {
 
     static void VectorFromPolar(float length, float radians, Point* vector) {
         Call call(kRealMathSuiteName, 21, Join({Real(length), Real(radians)}));
+        if (call.Fault() != kNoError && vector != nullptr) {
+            *vector = Point{kNotANumber, kNotANumber};
+            call.Value(0, "nan (fault)");
+            return;
+        }
         if (vector == nullptr) {
             call.Value(0, "bad arguments");
             return;
@@ -606,12 +624,14 @@ struct SuiteAccess {
 
     static void* UserDataOf(DialogRef dialog) {
         Call call(kDialogSuiteName, 23, Token(dialog));
+        if (call.Fault() != kNoError) return call.Value<void*>(nullptr, "null (fault)");
         void* data = H().dialogs_.UserDataOf(dialog);
         return call.Value(data, Token(data));
     }
 
     static ItemRef ItemById(DialogRef dialog, int32_t itemId) {
         Call call(kDialogSuiteName, 68, Join({Token(dialog), std::to_string(itemId)}));
+        if (call.Fault() != kNoError) return call.Value<ItemRef>(nullptr, "null (fault)");
         ItemRef item = H().dialogs_.ItemById(dialog, itemId);
         return call.Value(item, Token(item));
     }
@@ -664,6 +684,7 @@ struct SuiteAccess {
     static void* LoadCursor(ModuleInstance instance, const char* name) {
         const auto bits = reinterpret_cast<uintptr_t>(name);
         Call call("LoadCursorA", -1, Join({Token(instance), bits >> 16 == 0 ? std::to_string(bits) : Text(name)}));
+        if (call.Fault() != kNoError) return call.Value<void*>(nullptr, "null (fault)");
         Host& h = H();
         // Only this module's own cursor groups, named by number.
         if (h.library_ == nullptr || instance != h.library_->Instance() || bits >> 16 != 0 || h.resources_ == nullptr)
@@ -687,7 +708,8 @@ struct SuiteAccess {
 
     static int32_t GetKeyboardState(uint8_t* state) {
         Call call("GetKeyboardState", -1, "");
-        if (state == nullptr) return call.Value(0, "0");
+        // A failed read leaves the caller's buffer as it was.
+        if (state == nullptr || call.Fault() != kNoError) return call.Value(0, "0");
         Host& h = H();
         std::memset(state, 0, 256);
         constexpr uint8_t kDown = 0x80;
