@@ -7,7 +7,7 @@ WIN64_DIR := build/win64
 JOBS ?= $(shell nproc)
 
 # Debian packages each goal needs.
-BUILD_PACKAGES := cmake make g++ python3 binutils-mingw-w64-x86-64
+BUILD_PACKAGES := cmake make g++ python3 binutils-mingw-w64-x86-64 libboost-dev
 TEST_PACKAGES := $(BUILD_PACKAGES) googletest libgtest-dev libgmock-dev \
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
 MODULE_PACKAGES := $(BUILD_PACKAGES) g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686

@@ -2,6 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
+#include <unordered_map>
+
+#include <boost/geometry.hpp>
+#include <boost/geometry/index/rtree.hpp>
 
 #include "simhost/Handles.h"
 #include "simhost/HostCodes.h"
@@ -129,7 +134,84 @@ Candidate HitText(const Art& art, Point p, double tolerance) {
     return c;
 }
 
+namespace bg = boost::geometry;
+namespace bgi = boost::geometry::index;
+using IndexPoint = bg::model::point<double, 2, bg::cs::cartesian>;
+using IndexBox = bg::model::box<IndexPoint>;
+using IndexEntry = std::pair<IndexBox, int32_t>;
+
+enum class Extent { kNothing, kBox, kUnbounded };
+
+// The box that holds everything the hit test can find on `art`: anchors,
+// handles and the curves between them (a curve stays inside its control
+// points). Widened by a few float steps, for points rounded on the way.
+Extent ExtentOf(const Art& art, IndexBox* box) {
+    double lowX = HUGE_VAL, lowY = HUGE_VAL, highX = -HUGE_VAL, highY = -HUGE_VAL;
+    bool finite = true;
+    auto take = [&](double x, double y) {
+        finite = finite && std::isfinite(x) && std::isfinite(y);
+        lowX = std::min(lowX, x), lowY = std::min(lowY, y);
+        highX = std::max(highX, x), highY = std::max(highY, y);
+    };
+    if (art.type == kArtTypePath) {
+        if (art.segments.empty()) return Extent::kNothing;
+        for (const PathSegment& s : art.segments) {
+            take(s.point.x, s.point.y);
+            take(s.inHandle.x, s.inHandle.y);
+            take(s.outHandle.x, s.outHandle.y);
+        }
+    } else {
+        const TextArt& text = art.text;
+        const double width = 0.6 * text.size * static_cast<double>(text.text.size());
+        take(text.origin.x, text.origin.y - 0.25 * text.size);
+        take(text.origin.x + width, text.origin.y + 0.8 * text.size);
+    }
+    // Art with a coordinate that is no finite number cannot be filed by place.
+    if (!finite) return Extent::kUnbounded;
+    const double slack = 1e-6 * std::max({std::fabs(lowX), std::fabs(lowY), std::fabs(highX), std::fabs(highY)}) + 1e-6;
+    *box = IndexBox(IndexPoint(lowX - slack, lowY - slack), IndexPoint(highX + slack, highY + slack));
+    return Extent::kBox;
+}
+
+// Where an art stands in the paint order: its layer, and a key that grows
+// from the bottom of the layer to its top.
+struct Place {
+    int layer = 0;
+    double key = 0.0;
+};
+
 }  // namespace
+
+struct Document::ArtIndex {
+    bgi::rtree<IndexEntry, bgi::rstar<16>> tree;
+    std::unordered_map<int32_t, IndexBox> filed;  // the box under which each art in `tree` is filed
+    std::set<int32_t> unbounded;                  // art without a finite box: a candidate at every point
+    std::set<int32_t> stale;                      // art that may have changed since it was filed
+    std::unordered_map<int32_t, Place> places;
+
+    void Unfile(int32_t id) {
+        const auto it = filed.find(id);
+        if (it != filed.end()) {
+            tree.remove(IndexEntry{it->second, id});
+            filed.erase(it);
+        }
+        unbounded.erase(id);
+    }
+
+    void File(int32_t id, const Art& art) {
+        IndexBox box;
+        switch (ExtentOf(art, &box)) {
+            case Extent::kNothing: break;
+            case Extent::kBox:
+                tree.insert(IndexEntry{box, id});
+                filed.emplace(id, box);
+                break;
+            case Extent::kUnbounded: unbounded.insert(id); break;
+        }
+    }
+
+    double Key(int32_t id) const { return places.at(id).key; }
+};
 
 PathStyle DefaultPathStyle() {
     PathStyle style{};
@@ -144,7 +226,50 @@ PathStyle DefaultPathStyle() {
     return style;
 }
 
-Document::Document() : currentStyle(DefaultPathStyle()) {}
+Document::Document() : currentStyle(DefaultPathStyle()), index_(std::make_unique<ArtIndex>()) {}
+Document::~Document() = default;
+Document::Document(Document&&) noexcept = default;
+Document& Document::operator=(Document&&) noexcept = default;
+
+void Document::Placed(int32_t id, int layer, size_t position) {
+    const auto& arts = layers_[static_cast<size_t>(layer)].arts;
+    auto& places = index_->places;
+    const bool hasBelow = position > 0;
+    const bool hasAbove = position + 1 < arts.size();
+    double key = 0.0;
+    if (hasBelow && hasAbove) {
+        const double below = index_->Key(arts[position - 1]);
+        const double above = index_->Key(arts[position + 1]);
+        key = below + (above - below) / 2.0;
+        if (!(below < key && key < above)) {
+            // No room left between the two: number the whole layer afresh.
+            for (size_t i = 0; i < arts.size(); ++i) places[arts[i]] = Place{layer, static_cast<double>(i)};
+            key = static_cast<double>(position);
+        }
+    } else if (hasBelow) {
+        key = index_->Key(arts[position - 1]) + 1.0;
+    } else if (hasAbove) {
+        key = index_->Key(arts[position + 1]) - 1.0;
+    }
+    places[id] = Place{layer, key};
+    index_->stale.insert(id);
+}
+
+void Document::Removed(int32_t id) {
+    index_->Unfile(id);
+    index_->stale.erase(id);
+    index_->places.erase(id);
+}
+
+size_t Document::PositionInLayer(int32_t id) const {
+    const auto place = index_->places.find(id);
+    if (place == index_->places.end()) return SIZE_MAX;
+    const auto& arts = layers_[static_cast<size_t>(place->second.layer)].arts;
+    const double key = place->second.key;
+    const auto at = std::lower_bound(arts.begin(), arts.end(), key,
+                                     [this](int32_t other, double k) { return index_->Key(other) < k; });
+    return at != arts.end() && *at == id ? static_cast<size_t>(at - arts.begin()) : SIZE_MAX;
+}
 
 int Document::AddLayer(const std::string& name, bool visible, bool editable) {
     layers_.push_back(Layer{name, visible, editable, {}});
@@ -168,8 +293,10 @@ int32_t Document::AddPath(std::vector<PathSegment> segments, bool closed, const 
     art.segments = std::move(segments);
     art.closed = closed;
     art.style = style;
-    layers_[static_cast<size_t>(currentLayer_)].arts.push_back(art.id);
+    auto& arts = layers_[static_cast<size_t>(currentLayer_)].arts;
+    arts.push_back(art.id);
     arts_[art.id] = art;
+    Placed(art.id, currentLayer_, arts.size() - 1);
     return art.id;
 }
 
@@ -181,8 +308,10 @@ int32_t Document::AddText(const TextArt& text, const PathStyle& style, int32_t a
     art.attributes = attributes;
     art.style = style;
     art.text = text;
-    layers_[static_cast<size_t>(currentLayer_)].arts.push_back(art.id);
+    auto& arts = layers_[static_cast<size_t>(currentLayer_)].arts;
+    arts.push_back(art.id);
     arts_[art.id] = art;
+    Placed(art.id, currentLayer_, arts.size() - 1);
     return art.id;
 }
 
@@ -193,15 +322,15 @@ const Art* Document::FindArt(int32_t id) const {
 
 Art* Document::FindArt(int32_t id) {
     const auto it = arts_.find(id);
-    return it == arts_.end() ? nullptr : &it->second;
+    if (it == arts_.end()) return nullptr;
+    // The caller may change its outline: file it again before the next hit test.
+    index_->stale.insert(id);
+    return &it->second;
 }
 
 int Document::LayerOf(int32_t id) const {
-    for (size_t i = 0; i < layers_.size(); ++i) {
-        const auto& arts = layers_[i].arts;
-        if (std::find(arts.begin(), arts.end(), id) != arts.end()) return static_cast<int>(i);
-    }
-    return -1;
+    const auto place = index_->places.find(id);
+    return place == index_->places.end() ? -1 : place->second.layer;
 }
 
 std::vector<std::pair<int, const Art*>> Document::ArtsInPaintOrder() const {
@@ -226,7 +355,8 @@ ErrorCode Document::CreateArt(int16_t type, int16_t paintOrder, int32_t referenc
     if (!layer.visible || !layer.editable) return kErrorLocked;
 
     auto position = layer.arts.end();
-    const auto at = std::find(layer.arts.begin(), layer.arts.end(), reference);
+    const auto at = layer.arts.begin() + static_cast<std::ptrdiff_t>(
+                                              reference == 0 ? layer.arts.size() : PositionInLayer(reference));
     switch (paintOrder) {
         case kPlaceAboveAll: position = layer.arts.end(); break;
         case kPlaceBelowAll: position = layer.arts.begin(); break;
@@ -239,8 +369,9 @@ ErrorCode Document::CreateArt(int16_t type, int16_t paintOrder, int32_t referenc
     art.type = kArtTypePath;
     art.style = currentStyle;
     art.madeByPlugin = true;
-    layer.arts.insert(position, art.id);
+    const auto placed = layer.arts.insert(position, art.id);
     arts_[art.id] = art;
+    Placed(art.id, layerIndex, static_cast<size_t>(placed - layer.arts.begin()));
     if (transactionOpen_) open_.push_back(ArtChange{art.id, std::nullopt});
     *created = art.id;
     return kNoError;
@@ -315,23 +446,48 @@ void Document::HitTest(Point point, int32_t onlyArt, HitRecord* record) const {
     record->segmentIndex = -1;
     record->hitPoint = point;
     const double tolerance = std::max(0.0f, this->tolerance);
-    // Topmost first: layers from the top, art from the top of each layer.
-    for (size_t l = layers_.size(); l-- > 0;) {
-        const auto& arts = layers_[l].arts;
-        for (size_t a = arts.size(); a-- > 0;) {
-            if (onlyArt != 0 && arts[a] != onlyArt) continue;
-            const Art& art = *FindArt(arts[a]);
-            const Candidate c = art.type == kArtTypePath ? HitPath(art, point, tolerance) : HitText(art, point, tolerance);
-            if (!c.found) continue;
-            record->hitFlag = 1;
-            record->hitType = c.type;
-            record->segmentIndex = c.segment;
-            record->art = HandleOf<ArtHandle>(art.id);
-            record->auxValue = static_cast<int32_t>(l) + 1;  // the layer, counted from 1
-            record->hitPoint = c.point;
-            record->segmentParameter = static_cast<float>(c.parameter);
-            return;
+
+    // The index is a cache of the art's outlines: bring changed art up to date.
+    ArtIndex& index = *index_;
+    for (int32_t id : index.stale) {
+        index.Unfile(id);
+        const Art* art = FindArt(id);
+        if (art != nullptr && index.places.count(id) != 0) index.File(id, *art);
+    }
+    index.stale.clear();
+
+    // The art whose box comes within the tolerance of the point, topmost first:
+    // layers from the top, art from the top of each layer. One art asked for
+    // by name is tested directly.
+    std::vector<std::pair<Place, int32_t>> candidates;
+    if (onlyArt != 0) {
+        const auto place = index.places.find(onlyArt);
+        if (place != index.places.end()) candidates.emplace_back(place->second, onlyArt);
+    } else {
+        const IndexBox near(IndexPoint(point.x - tolerance, point.y - tolerance),
+                            IndexPoint(point.x + tolerance, point.y + tolerance));
+        for (auto it = index.tree.qbegin(bgi::intersects(near)); it != index.tree.qend(); ++it) {
+            candidates.emplace_back(index.places.at(it->second), it->second);
         }
+        for (int32_t id : index.unbounded) candidates.emplace_back(index.places.at(id), id);
+    }
+    std::sort(candidates.begin(), candidates.end(), [](const auto& a, const auto& b) {
+        if (a.first.layer != b.first.layer) return a.first.layer > b.first.layer;
+        return a.first.key > b.first.key;
+    });
+
+    for (const auto& [place, id] : candidates) {
+        const Art& art = *FindArt(id);
+        const Candidate c = art.type == kArtTypePath ? HitPath(art, point, tolerance) : HitText(art, point, tolerance);
+        if (!c.found) continue;
+        record->hitFlag = 1;
+        record->hitType = c.type;
+        record->segmentIndex = c.segment;
+        record->art = HandleOf<ArtHandle>(art.id);
+        record->auxValue = place.layer + 1;  // the layer, counted from 1
+        record->hitPoint = c.point;
+        record->segmentParameter = static_cast<float>(c.parameter);
+        return;
     }
 }
 
@@ -347,10 +503,16 @@ void Document::Revert(Transaction& transaction) {
     for (auto it = transaction.rbegin(); it != transaction.rend(); ++it) {
         if (it->before) {
             arts_[it->artId] = *it->before;
+            index_->stale.insert(it->artId);
             continue;
         }
         const int layer = LayerOf(it->artId);
-        if (layer >= 0) std::erase(layers_[static_cast<size_t>(layer)].arts, it->artId);
+        if (layer >= 0) {
+            auto& arts = layers_[static_cast<size_t>(layer)].arts;
+            const size_t position = PositionInLayer(it->artId);
+            Removed(it->artId);
+            if (position < arts.size()) arts.erase(arts.begin() + static_cast<std::ptrdiff_t>(position));
+        }
         arts_.erase(it->artId);
     }
     transaction.clear();

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -68,6 +69,9 @@ using Transaction = std::vector<ArtChange>;
 class Document {
 public:
     Document();
+    ~Document();
+    Document(Document&&) noexcept;
+    Document& operator=(Document&&) noexcept;
 
     // --- Set-up (not undoable) ---
     // Adds a layer on top and makes it current. Returns its index.
@@ -84,6 +88,8 @@ public:
     const std::vector<Layer>& Layers() const { return layers_; }
     Layer& LayerAt(int index) { return layers_.at(static_cast<size_t>(index)); }
     const Art* FindArt(int32_t id) const;
+    // For changing art: its outline is filed again in the hit test's index
+    // before the next hit test, so change it before then.
     Art* FindArt(int32_t id);
     // The layer that holds art `id`, or -1.
     int LayerOf(int32_t id) const;
@@ -106,7 +112,9 @@ public:
 
     // Fills `record` with what lies under `point`: the topmost art within the
     // tolerance, whatever its attributes or layer (eligibility is the tool's
-    // business). `onlyArt` 0 tests every art.
+    // business). `onlyArt` 0 tests every art. A spatial index of the art's
+    // outlines finds the few art near the point, so the cost does not grow
+    // with the size of the document.
     void HitTest(Point point, int32_t onlyArt, HitRecord* record) const;
 
     // --- Undo ---
@@ -122,6 +130,14 @@ public:
     size_t UndoSteps() const { return undoStack_.size(); }
 
 private:
+    struct ArtIndex;  // the hit test's spatial index and the paint order (Document.cpp)
+
+    // Files art `id`, just placed at `position` of layer `layer`, in the index.
+    void Placed(int32_t id, int layer, size_t position);
+    // Takes art `id` out of the index (before it leaves its layer).
+    void Removed(int32_t id);
+    // Where art `id` lies in its layer's paint order; SIZE_MAX when it lies in no layer.
+    size_t PositionInLayer(int32_t id) const;
     // Records art `id`'s state before its first change in the open transaction.
     void Touch(int32_t id);
     void Revert(Transaction& transaction);
@@ -134,6 +150,7 @@ private:
     bool transactionOpen_ = false;
     Transaction open_;
     std::vector<Transaction> undoStack_;
+    std::unique_ptr<ArtIndex> index_;
 };
 
 // The default style of a new document: stroked black, 1 unit wide, not filled.
