@@ -130,6 +130,10 @@ public:
 
     // --- Trace and fault injection ---
     bool tracing = true;
+    // Runs at every host call the module makes (suites, basic suite, OS calls),
+    // after the call is traced and before it does its work: a host that calls
+    // the module back from inside a call, as from a dialog or an alert.
+    std::function<void(const std::string& suite, int entry)> duringCall;
     const std::vector<TraceRecord>& Trace() const { return trace_; }
     void ClearTrace() { trace_.clear(); }
     // Fails the nth next call (0: every call) of `suite` entry `entry` with `code`.

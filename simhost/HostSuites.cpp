@@ -89,7 +89,9 @@ struct SuiteAccess {
     public:
         Call(const char* suite, int entry, std::string arguments)
             : host_(H()), index_(host_.BeginTrace(suite, entry, std::move(arguments))),
-              fault_(host_.TakeFault(suite, entry)) {}
+              fault_(host_.TakeFault(suite, entry)) {
+            if (host_.duringCall) host_.duringCall(suite, entry);
+        }
         ErrorCode Fault() const { return fault_; }
         ErrorCode Return(ErrorCode code, const std::string& out = {}) {
             host_.EndTrace(index_, CodeText(code) + (out.empty() || code != kNoError ? "" : " " + out));
