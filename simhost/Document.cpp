@@ -183,7 +183,7 @@ struct Place {
 }  // namespace
 
 struct Document::ArtIndex {
-    bgi::rtree<IndexEntry, bgi::rstar<16>> tree;
+    bgi::rtree<IndexEntry, bgi::quadratic<16>> tree;  // the R* split trips gcc 12's bounds warnings on MinGW
     std::unordered_map<int32_t, IndexBox> filed;  // the box under which each art in `tree` is filed
     std::set<int32_t> unbounded;                  // art without a finite box: a candidate at every point
     std::set<int32_t> stale;                      // art that may have changed since it was filed
