@@ -10,6 +10,8 @@ set_target_properties(TraxTool PROPERTIES
   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}
   LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 target_link_options(TraxTool PRIVATE -static-libgcc -static-libstdc++ -Wl,--kill-at)
+# The shipped module carries no symbols or debugging sections.
+target_link_options(TraxTool PRIVATE $<$<CONFIG:Release>:-s>)
 target_link_libraries(TraxTool PRIVATE user32)
 
 # The resource script names its images by file; they are drawn first.
