@@ -48,6 +48,7 @@ ClosedBox BoxFromTemplate(const std::string& name, int32_t templateId, const Dia
     box.name = name;
     box.templateId = templateId;
     box.title = dialog.title;
+    box.style = dialog.style;
     box.cx = dialog.cx;
     box.cy = dialog.cy;
     box.fontName = dialog.fontName;

@@ -31,6 +31,7 @@ struct ClosedBox {
     std::string name;        // as the plug-in named it
     int32_t templateId = 0;
     std::string title;       // the template's caption
+    uint32_t style = 0;      // the template's window style (caption, system menu, ...)
     int16_t cx = 0, cy = 0;  // the client area, in dialog units
     std::string fontName;    // the template's font ("MS Sans Serif")
     uint16_t pointSize = 0;

@@ -113,6 +113,13 @@ public:
     int32_t optionWord = 0;  // "AI Plugin Suite" 0/1
     void SetPreference(const std::string& key, double value) { preferences_[key] = value; }
     void RemovePreference(const std::string& key) { preferences_.erase(key); }
+    // String lists come from the module's string tables (entry n of list L is
+    // string L + n). An entry set here reads `text` instead, whatever the tables
+    // hold; an empty text reads as a missing entry (it ends an error list).
+    void SetListEntry(int32_t listId, int32_t index, std::string text) {
+        listEntries_[int64_t{listId} + index] = std::move(text);
+    }
+    void ClearListEntries() { listEntries_.clear(); }
 
     // --- Toolbox ---
     const std::vector<ToolboxTool>& Toolbox() const { return toolbox_; }
@@ -195,6 +202,7 @@ private:
     Document document_;
     DialogHost dialogs_;
     std::map<std::string, double> preferences_;
+    std::map<int64_t, std::string> listEntries_;  // by string id: list id + index
     std::vector<ToolboxTool> toolbox_;
     ToolHandle targetTool_ = nullptr;
     std::vector<IconRecord> icons_;

@@ -591,7 +591,7 @@ struct SuiteAccess {
     }
 
     // --- "ADM Basic Suite" ---
-    // Entry n of list L is string L + n; a missing one reads as empty.
+    // Entry n of list L is string L + n (the host's own entry first); a missing one reads as empty.
     static ErrorCode ReadListString(PluginRef plugin, int32_t listId, int32_t index, char* buffer, int32_t capacity) {
         Call call(kAdmBasicSuiteName, 0, Join({Token(plugin), std::to_string(listId), std::to_string(index), std::to_string(capacity)}));
         if (call.Fault() != kNoError) return call.Return(call.Fault());
@@ -600,7 +600,11 @@ struct SuiteAccess {
             return call.Return(kErrorBadParameter);
         const int64_t id = static_cast<int64_t>(listId) + index;
         std::string text;
-        if (id >= 0 && id <= 0xFFFF) text = LoadStringResource(*h.resources_, static_cast<uint16_t>(id)).value_or("");
+        if (const auto own = h.listEntries_.find(id); own != h.listEntries_.end()) {
+            text = own->second;
+        } else if (id >= 0 && id <= 0xFFFF) {
+            text = LoadStringResource(*h.resources_, static_cast<uint16_t>(id)).value_or("");
+        }
         const size_t kept = std::min(text.size(), static_cast<size_t>(capacity) - 1);
         std::memcpy(buffer, text.data(), kept);
         buffer[kept] = '\0';

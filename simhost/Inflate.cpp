@@ -219,7 +219,9 @@ private:
     std::string why_;
 };
 
-uint32_t Adler32(const std::vector<uint8_t>& data) {
+}  // namespace
+
+uint32_t Adler32(std::span<const uint8_t> data) {
     uint32_t a = 1;
     uint32_t b = 0;
     for (uint8_t byte : data) {
@@ -228,8 +230,6 @@ uint32_t Adler32(const std::vector<uint8_t>& data) {
     }
     return b << 16 | a;
 }
-
-}  // namespace
 
 std::optional<std::vector<uint8_t>> ZlibDecompress(std::span<const uint8_t> stream, size_t maxOutput,
                                                    std::string* error) {

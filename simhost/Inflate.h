@@ -17,4 +17,7 @@ namespace simhost {
 std::optional<std::vector<uint8_t>> ZlibDecompress(std::span<const uint8_t> stream, size_t maxOutput,
                                                    std::string* error);
 
+// The Adler-32 checksum that ends a zlib stream.
+uint32_t Adler32(std::span<const uint8_t> data);
+
 }  // namespace simhost

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,9 @@ struct RgbaImage {
     int height = 0;
     std::vector<uint8_t> rgba;  // width * height * 4
 };
+
+// The CRC-32 of PNG chunks (and zip files), over `bytes`.
+uint32_t Crc32(std::span<const uint8_t> bytes);
 
 // One chunk of a PNG file: its type and where its data lie in the file.
 struct PngChunk {

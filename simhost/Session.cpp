@@ -522,6 +522,17 @@ std::optional<Session> Session::Parse(std::string_view text, const std::string& 
                 }
                 return true;
             };
+        } else if (verb == "string") {
+            // string LIST INDEX "TEXT": the host's own entry over the module's string tables.
+            int64_t list = 0, index = 0;
+            if (n != 3 || !ParseInteger(w[1], &list) || !ParseInteger(w[2], &index) || list < INT32_MIN ||
+                list > INT32_MAX || index < INT32_MIN || index > INT32_MAX)
+                return fail("expected: string LIST INDEX \"TEXT\" (\"\": a missing entry)");
+            const std::string text = w[3];
+            step.run = [list, index, text](Player& player, std::string*) {
+                player.host.SetListEntry(static_cast<int32_t>(list), static_cast<int32_t>(index), text);
+                return true;
+            };
         } else if (verb == "clear-faults") {
             if (n != 0) return fail("\"clear-faults\" takes no arguments");
             step.run = [](Player& player, std::string*) {

@@ -14,15 +14,8 @@
 namespace simhost_test {
 namespace {
 
-class DragTest : public HostTest {
+class DragTest : public StartedHostTest {
 protected:
-    void SetUp() override {
-        HostTest::SetUp();
-        if (host == nullptr) return;
-        host->document().AddLayer("Art");
-        StartModule();
-    }
-
     // A press at `anchor`, one drag to `pointer`, the release; returns the result of the drag.
     ErrorCode Stroke(Point anchor, Point pointer, bool shift = false, bool alt = false) {
         host->shiftDown = shift;
@@ -222,16 +215,10 @@ TEST_F(DragTest, DrawingOnALockedLayerIsReportedWithTheModulesMessage) {
     ASSERT_EQ(host->dialogs().Boxes().size(), 1u);
     const simhost::ClosedBox& box = host->dialogs().Boxes()[0];
     EXPECT_EQ(box.name, "Error Dialog");
-    // The message that follows the code's own entry in list 16050 (odd entries are codes).
-    std::string message;
-    for (uint16_t id = 16051; id < 16100; id += 2) {
-        const auto entry = simhost::LoadStringResource(*host->Resources(), id);
-        if (!entry) break;
-        if (*entry == "kcl!") message = simhost::LoadStringResource(*host->Resources(), id + 1).value_or("");
-    }
-    ASSERT_FALSE(message.empty()) << "the module's error list names '!lck'";
+    const ErrorListLookup message = ModuleErrorMessage(*host->Resources(), "kcl!");
+    ASSERT_TRUE(message.named) << "the module's error list names '!lck'";
     const auto items = TextsById(box);
-    EXPECT_EQ(items.at(2), message);
+    EXPECT_EQ(items.at(2), message.text);
     EXPECT_EQ(items.at(3), "kcl!") << "'!lck' in memory order";
 }
 

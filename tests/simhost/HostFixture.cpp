@@ -2,7 +2,14 @@
 
 #include <atomic>
 #include <cmath>
+#include <cstdlib>
+#include <fstream>
 #include <numbers>
+#include <sstream>
+
+#if !defined(_WIN32)
+#include <sys/wait.h>
+#endif
 
 namespace simhost_test {
 
@@ -60,6 +67,18 @@ void HostTest::StartModule() {
     started = true;
 }
 
+void StartedHostTest::SetUp() {
+    HostTest::SetUp();
+    if (host == nullptr) return;
+    host->document().AddLayer("Art");
+    StartModule();
+}
+
+std::string MissingProgram() {
+    if (!std::filesystem::exists(SIMHOST_PROGRAM_PATH)) return std::string(SIMHOST_PROGRAM_PATH) + " has not been built";
+    return MissingBuildOutputs();
+}
+
 std::vector<Line> HostTest::Lines() const {
     std::vector<Line> lines;
     for (const auto& [layer, art] : host->document().ArtsInPaintOrder()) {
@@ -84,6 +103,45 @@ std::vector<simhost::TraceRecord> HostTest::CallsOf(const std::string& suite) co
         if (record.suite == suite) calls.push_back(record);
     }
     return calls;
+}
+
+int RunProgram(const std::string& arguments, const std::filesystem::path& dir, std::string* err) {
+    const auto errPath = dir / "stderr.txt";
+    const std::string command = std::string("\"") + SIMHOST_PROGRAM_PATH + "\" " + arguments + " > \"" +
+                                (dir / "stdout.txt").string() + "\" 2> \"" + errPath.string() + "\"";
+    const int status = std::system(command.c_str());
+    *err = ReadText(errPath);
+#if defined(_WIN32)
+    return status;
+#else
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+}
+
+std::string ReadText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+ErrorListLookup ModuleErrorMessage(const simhost::ResourceSource& resources, const std::string& codeEntry) {
+    constexpr uint16_t kList = 16050;
+    ErrorListLookup found;
+    // Odd entries are codes, each followed by its message; the first missing code ends the list.
+    for (uint16_t index = 1; index < 1000; index += 2) {
+        const std::string entry = simhost::LoadStringResource(resources, kList + index).value_or("");
+        if (entry.empty()) {
+            found.text = simhost::LoadStringResource(resources, kList + index - 1).value_or("");
+            return found;
+        }
+        if (entry == codeEntry) {
+            found.text = simhost::LoadStringResource(resources, kList + index + 1).value_or("");
+            found.named = true;
+            return found;
+        }
+    }
+    return found;
 }
 
 std::map<int32_t, std::string> TextsById(const simhost::ClosedBox& box) {

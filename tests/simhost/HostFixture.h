@@ -56,8 +56,32 @@ protected:
     bool started = false;
 };
 
+// Runs the simhost program with `arguments` (quoted as the shell needs),
+// standard output and error going to DIR/stdout.txt and DIR/stderr.txt;
+// *err receives the error output. Returns the exit status.
+int RunProgram(const std::string& arguments, const std::filesystem::path& dir, std::string* err);
+// A whole file as text; empty when it cannot be read.
+std::string ReadText(const std::filesystem::path& path);
+
+// What the module's error list 16050 says for a code entry: the message that
+// follows the entry, or (not named) the list's last message.
+struct ErrorListLookup {
+    std::string text;
+    bool named = false;
+};
+ErrorListLookup ModuleErrorMessage(const simhost::ResourceSource& resources, const std::string& codeEntry);
+
 // The texts of a box's items that have an id, by id.
 std::map<int32_t, std::string> TextsById(const simhost::ClosedBox& box);
+
+// The module started over a document of one layer, "Art".
+class StartedHostTest : public HostTest {
+protected:
+    void SetUp() override;
+};
+
+// Why the simhost program cannot be run (it or the module is not built); empty when it can.
+std::string MissingProgram();
 
 // Direction in degrees and length of a line.
 double DirectionDegrees(const Line& line);

@@ -2,16 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
 #include "HostFixture.h"
 #include "simhost/Session.h"
-
-#if !defined(_WIN32)
-#include <sys/wait.h>
-#endif
 
 namespace simhost_test {
 namespace {
@@ -130,26 +125,8 @@ TEST_F(SessionTest, DemoSessionDrawsIsometricLinesWithoutErrors) {
     EXPECT_EQ(drawn, lines.size());
 }
 
-// The program's exit status and what it leaves behind.
-int RunProgram(const std::string& arguments, const std::filesystem::path& dir, std::string* err) {
-    const auto errPath = dir / "stderr.txt";
-    const std::string command = std::string("\"") + SIMHOST_PROGRAM_PATH + "\" " + arguments + " > \"" +
-                                (dir / "stdout.txt").string() + "\" 2> \"" + errPath.string() + "\"";
-    const int status = std::system(command.c_str());
-    std::ifstream in(errPath);
-    std::stringstream text;
-    text << in.rdbuf();
-    *err = text.str();
-#if defined(_WIN32)
-    return status;
-#else
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-#endif
-}
-
 TEST(SimhostProgram, BadSessionLineExitsWithTwoNamingFileAndLineAndWritesNothing) {
-    if (!std::filesystem::exists(SIMHOST_PROGRAM_PATH)) GTEST_SKIP() << SIMHOST_PROGRAM_PATH << " has not been built";
-    const std::string missing = MissingBuildOutputs();
+    const std::string missing = MissingProgram();
     if (!missing.empty()) GTEST_SKIP() << missing;
     TempDir dir;
     const struct {
