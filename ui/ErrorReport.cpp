@@ -76,7 +76,8 @@ static ErrorCode CodeOfEntry(unsigned char* entry) {
 
 // Finds the message index for code: the entry after its code entry, or the
 // last message of the list. The 16-bit index stops the search before it wraps,
-// so a list that never ends cannot hang the report.
+// so a list that never ends cannot hang the report: the last code entry read
+// is the last whose message the index can still name.
 static int16_t FindMessageIndex(PluginRef plugin, ErrorCode code) {
     unsigned char entry[256];
     int16_t index = 1;
@@ -87,7 +88,8 @@ static int16_t FindMessageIndex(PluginRef plugin, ErrorCode code) {
         entry[kCodeEntryCapacity] = '\0';
         if (entry[0] == '\0') return static_cast<int16_t>(index - 1);
         if (CodeOfEntry(entry) == code) return static_cast<int16_t>(index + 1);
-        if (index > INT16_MAX - 2) return static_cast<int16_t>(index - 1);  // no end: the last message
+        // The next code entry's message would lie past INT16_MAX: no end, this message is the last.
+        if (index > INT16_MAX - 4) return static_cast<int16_t>(index + 1);
         index = static_cast<int16_t>(index + 2);
     }
 }

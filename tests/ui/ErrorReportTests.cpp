@@ -2,6 +2,7 @@
 // text, the string forms, and the report of a failing drag end to end.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <string>
@@ -145,6 +146,27 @@ TEST_F(ErrorReport, AListThatNeverEndsStopsTheSearchWithinTheIndexRange) {
         ASSERT_GE(index, 0) << call.Text();
         ASSERT_LE(index, 32767) << call.Text();
     }
+}
+
+// A code entry at 32767 would have its message at 32768, past the 16-bit
+// index: the search ends before it, with the message of the entry at 32765.
+TEST_F(ErrorReport, TheSearchEndsWhereTheNextMessageIndexWouldWrap) {
+    host.stringSource = [](int32_t, int32_t index) -> std::string {
+        if (index < 0) return "";
+        if (index % 2 == 0) return "Message " + std::to_string(index);
+        return index == 32767 ? "5" : "9";
+    };
+    ReportErrorCode(&message.d, 5);
+
+    ASSERT_EQ(host.dialogs.size(), 1u);
+    EXPECT_EQ(host.dialogs[0].items[2].text, "Message 32766");
+    int highest = 0;
+    for (const FakeHost::Call& call : host.CallsTo("ADM Basic Suite", 0)) {
+        const int index = std::stoi(call.args[2]);
+        ASSERT_GE(index, 0) << call.Text();
+        highest = std::max(highest, index);
+    }
+    EXPECT_EQ(highest, 32766);
 }
 
 TEST_F(ErrorReport, NoReportWithoutTheBasicOrTheDialogSuite) {
