@@ -1,5 +1,7 @@
 #include "simhost/Dialogs.h"
 
+#include "simhost/SystemBoxes.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -83,24 +85,11 @@ int32_t DialogHost::RunModal(const char* name, int32_t templateId, DialogInitPro
     std::unique_ptr<Dialog> dialog = Build(name, templateId, userData);
     if (dialog == nullptr) return kModalFailed;
     running_.push_back(dialog.get());
-    const ErrorCode initResult = init != nullptr ? init(reinterpret_cast<DialogRef>(dialog.get())) : 0;
-    if (initResult != 0) {
+    const bool shown = system_ != nullptr ? system_->Run(*this, *dialog, init) : RunWithoutWindow(*dialog, init);
+    if (!shown) {
         // A box whose init fails is never shown, so nobody closes it and it is not recorded.
         running_.pop_back();
         return kModalFailed;
-    }
-    // The user presses OK: the OK item's notification goes to its procedure,
-    // or straight to the default handling.
-    const auto ok = std::find_if(dialog->items.begin(), dialog->items.end(),
-                                 [](const auto& item) { return item->record.id == kItemOk; });
-    if (ok != dialog->items.end()) {
-        Item* item = ok->get();
-        Notifier notifier{item};
-        if (item->notify != nullptr) {
-            item->notify(reinterpret_cast<ItemRef>(item), reinterpret_cast<NotifierRef>(&notifier));
-        } else {
-            DefaultNotify(reinterpret_cast<ItemRef>(item), reinterpret_cast<NotifierRef>(&notifier));
-        }
     }
     // A box that nothing closed is closed by the host, as if dismissed.
     if (dialog->open) {
@@ -112,6 +101,24 @@ int32_t DialogHost::RunModal(const char* name, int32_t templateId, DialogInitPro
     for (const auto& item : dialog->items) box.items.push_back(item->record);
     boxes_.push_back(std::move(box));
     return boxes_.back().result;
+}
+
+bool DialogHost::RunWithoutWindow(Dialog& dialog, DialogInitProc init) {
+    if (init != nullptr && init(reinterpret_cast<DialogRef>(&dialog)) != 0) return false;
+    // The user presses OK.
+    const auto ok = std::find_if(dialog.items.begin(), dialog.items.end(),
+                                 [](const auto& item) { return item->record.id == kItemOk; });
+    if (ok != dialog.items.end()) Press(**ok);
+    return true;
+}
+
+void DialogHost::Press(Item& item) {
+    Notifier notifier{&item};
+    if (item.notify != nullptr) {
+        item.notify(reinterpret_cast<ItemRef>(&item), reinterpret_cast<NotifierRef>(&notifier));
+    } else {
+        DefaultNotify(reinterpret_cast<ItemRef>(&item), reinterpret_cast<NotifierRef>(&notifier));
+    }
 }
 
 bool DialogHost::IsDialog(DialogRef dialog) const {
@@ -154,7 +161,10 @@ void DialogHost::DefaultNotify(ItemRef item, NotifierRef notifier) {
 }
 
 void DialogHost::SetItemText(ItemRef item, const char* text) {
-    if (IsItem(item)) reinterpret_cast<Item*>(item)->record.text = text != nullptr ? text : "";
+    if (!IsItem(item)) return;
+    Item* changed = reinterpret_cast<Item*>(item);
+    changed->record.text = text != nullptr ? text : "";
+    if (system_ != nullptr) system_->ShowText(*changed);
 }
 
 }  // namespace simhost

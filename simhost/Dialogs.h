@@ -51,6 +51,8 @@ std::string EscapeLineText(const std::string& text, bool quotes);
 // text, result 0. A host fills in the texts and the result when the box closes.
 ClosedBox BoxFromTemplate(const std::string& name, int32_t templateId, const DialogTemplate& dialog);
 
+class SystemBoxes;  // SystemBoxes.h
+
 class DialogHost {
 public:
     struct Dialog;
@@ -72,6 +74,11 @@ public:
 
     // The module's resources, where the templates are; without them no box opens.
     void SetResources(const ResourceSource* resources) { resources_ = resources; }
+    // Boxes the system shows for real (Windows); null: the host presses OK
+    // itself, without a window.
+    void SetSystemBoxes(std::shared_ptr<SystemBoxes> system) { system_ = std::move(system); }
+    // How long a real box stays up before the host presses its OK button, in milliseconds.
+    int holdMs = 0;
 
     // "ADM Dialog Suite" entry 1: builds the box, calls init, then presses OK.
     // Returns the id of the item that closed it, or kModalFailed.
@@ -84,6 +91,8 @@ public:
     void SetNotifyProc(ItemRef item, ItemNotifyProc notify);
     void DefaultNotify(ItemRef item, NotifierRef notifier);
     void SetItemText(ItemRef item, const char* text);
+    // A press of `item` as a user makes it: to its notify procedure, or to the default handling.
+    void Press(Item& item);
 
     const std::vector<ClosedBox>& Boxes() const { return boxes_; }
     // True while a modal run is in progress.
@@ -94,8 +103,11 @@ public:
 
 private:
     std::unique_ptr<Dialog> Build(const char* name, int32_t templateId, void* userData) const;
+    // Calls init, then presses OK, with no window; false when init failed.
+    bool RunWithoutWindow(Dialog& dialog, DialogInitProc init);
 
     const ResourceSource* resources_ = nullptr;
+    std::shared_ptr<SystemBoxes> system_;
     std::vector<Dialog*> running_;  // innermost last
     std::vector<ClosedBox> boxes_;
 };

@@ -8,6 +8,7 @@
 #include "simhost/Handles.h"
 #include "simhost/HostCodes.h"
 #include "simhost/OsCalls.h"
+#include "simhost/SystemBoxes.h"
 #include "simhost/Suites.h"
 
 namespace simhost {
@@ -215,6 +216,7 @@ bool Host::Attach(std::unique_ptr<ModuleLibrary> library, std::string* error) {
     }
     const bool firstLoad = pluginMain_ == nullptr;
     library_ = std::move(library);
+    dialogs_.SetSystemBoxes(MakeSystemBoxes(library_->Instance()));
     pluginMain_ = entry;
     // A module opened again has lost its own state; the host hands the globals back.
     if (!firstLoad) SendHeader(kCallerAccess, kSelectorReload);

@@ -5,6 +5,7 @@
 #include "host/Platform.h"
 #include "simhost/ModuleLibrary.h"
 #include "simhost/OsCalls.h"
+#include "simhost/SystemBoxes.h"
 
 namespace simhost {
 
@@ -30,6 +31,8 @@ bool ModuleLibrary::ResourcesInModule() { return false; }
 bool SystemServesModuleCalls() { return false; }
 void SetSystemModifierKeys(bool, bool) {}
 std::optional<uint16_t> SystemCursorId(ModuleInstance, const std::vector<uint16_t>&) { return std::nullopt; }
+// No system boxes: DialogHost presses OK without a window.
+std::shared_ptr<SystemBoxes> MakeSystemBoxes(ModuleInstance) { return nullptr; }
 
 std::unique_ptr<ModuleLibrary> ModuleLibrary::Open(const std::filesystem::path& path, std::string* error) {
     // RTLD_NOW: an import the host does not provide is an error now, not a crash later.

@@ -1,6 +1,7 @@
 // simhost: plays a session of pointer events through the plug-in module and
 // writes the document as SVG. Usage in README.md ("The substitute host").
 #include <cctype>
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -25,11 +26,12 @@ constexpr int kExitBadInput = 2;  // bad arguments or a bad session
 
 const char* const kUsage =
     "usage: simhost [--module PATH] [--resources PATH] [--svg OUT] [--boxes DIR] [--trace] [--cursors] [--machine]\n"
-    "               [SESSION]\n"
+    "               [--hold-dialogs MS] [SESSION]\n"
     "Plays SESSION (without one: the bundled demo, written to trax-demo.svg) through the plug-in module\n"
     "and writes the document as SVG (default: the session's name with .svg, in the current folder).\n"
     "Each box the session closed is drawn as OUT-stem.KIND.svg (about, error; -2, -3 ... for more of a\n"
-    "kind) beside OUT, or in DIR with --boxes.\n";
+    "kind) beside OUT, or in DIR with --boxes. On Windows the boxes are real windows, and\n"
+    "--hold-dialogs keeps each up for MS milliseconds before OK is pressed (elsewhere it does nothing).\n";
 
 // "About Dialog" gives "about": the name in lower case, without "dialog".
 std::string BoxKind(const std::string& name) {
@@ -76,6 +78,7 @@ int main(int argc, char** argv) {
     std::filesystem::path boxes;
     std::string sessionPath;
     PlayOptions options;
+    int holdMs = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto value = [&](std::filesystem::path* into) {
@@ -91,6 +94,13 @@ int main(int argc, char** argv) {
             if (!value(&svg)) return BadInput("--svg needs a path\n" + std::string(kUsage));
         } else if (arg == "--boxes") {
             if (!value(&boxes)) return BadInput("--boxes needs a folder\n" + std::string(kUsage));
+        } else if (arg == "--hold-dialogs") {
+            std::filesystem::path ms;
+            if (!value(&ms)) return BadInput("--hold-dialogs needs milliseconds\n" + std::string(kUsage));
+            const std::string digits = ms.string();
+            const auto [end, failure] = std::from_chars(digits.data(), digits.data() + digits.size(), holdMs);
+            if (failure != std::errc() || end != digits.data() + digits.size() || holdMs < 0 || holdMs > 600000)
+                return BadInput("--hold-dialogs needs milliseconds from 0 to 600000\n" + std::string(kUsage));
         } else if (arg == "--trace") {
             options.trace = true;
         } else if (arg == "--cursors") {
@@ -129,6 +139,7 @@ int main(int argc, char** argv) {
     if (!session) return BadInput(error);
 
     Host host;
+    host.dialogs().holdMs = holdMs;
     if (!host.Load(module, resources, &error)) {
         std::cerr << "simhost: " << error << "\n";
         return kExitFailure;

@@ -20,17 +20,23 @@ Windows build that `make module` makes.
 import argparse
 import difflib
 import os
+import select
 import shutil
-import signal
+import struct
 import subprocess
 import sys
+import tempfile
 import time
+import zlib
 from pathlib import Path
 
 SKIP = 77
 WINE = Path("/usr/lib/wine/wine64")
 WINESERVER = Path("/usr/lib/wine/wineserver64")
-READY = ".trax-prefix"  # inside the prefix: the Wine version that made it
+READY = ".trax-prefix"  # inside the prefix: the Wine version that made it, and how
+# Windows on an X display when there is one, else in memory (Wine's null
+# driver), so that real boxes open without an X server too.
+GRAPHICS = "x11,null"
 
 
 class Skip(Exception):
@@ -60,6 +66,36 @@ def windows_path(path):
     return "Z:" + str(Path(path).resolve()).replace("/", "\\")
 
 
+def start_wine(command, env, cwd=None):
+    """Starts a Wine program with its output going to files, not pipes: the
+    Wine services a program starts keep its handles open long after it
+    ended, and a pipe would not reach its end until they go."""
+    out, err = tempfile.TemporaryFile(), tempfile.TemporaryFile()
+    process = subprocess.Popen(command, cwd=cwd, env=env, stdin=subprocess.DEVNULL, stdout=out, stderr=err)
+    return process, out, err
+
+
+def finish_wine(started, timeout):
+    """Waits for a program of start_wine; its status and both outputs as text."""
+    process, out, err = started
+    try:
+        process.wait(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+        raise
+    texts = []
+    for f in (out, err):
+        f.seek(0)
+        texts.append(f.read().decode("utf-8", errors="replace"))
+        f.close()
+    return subprocess.CompletedProcess(process.args, process.returncode, texts[0], texts[1])
+
+
+def run_wine(command, env, cwd=None, timeout=180):
+    return finish_wine(start_wine(command, env, cwd), timeout)
+
+
 def wine_version():
     if not WINE.exists():
         raise Skip(f"{WINE} is missing (Debian package wine64; `make test` installs it)")
@@ -75,44 +111,60 @@ def wait_for_wineserver(prefix, timeout=60):
         subprocess.run([str(WINESERVER), "-w"], env=wine_env(prefix), timeout=timeout)
 
 
-def keep_wineserver(prefix):
-    """Starts the prefix's wineserver to stay for 10 s after its last process:
-    the runs that follow skip its start-up (2 s each)."""
-    if WINESERVER.exists():
-        subprocess.run([str(WINESERVER), "-p10"], env=wine_env(prefix), timeout=60)
+def fresh_wineserver(prefix, display=None):
+    """Ends what is left of earlier runs in the prefix (a wineserver that is
+    about to exit stalls the next start), then starts the prefix's wineserver
+    to stay 10 s after its last process, so that the runs that follow skip
+    its start-up (2 s each)."""
+    if not WINESERVER.exists():
+        return
+    env = wine_env(prefix, display)
+    subprocess.run([str(WINESERVER), "-k"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+    subprocess.run([str(WINESERVER), "-w"], env=env, timeout=60)
+    # Its own output nowhere: a daemon holding the test's output open would
+    # keep CTest waiting until it exits.
+    subprocess.run([str(WINESERVER), "-p10"], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=60)
+
+
+def prefix_stamp():
+    return f"{wine_version()}; graphics {GRAPHICS}"
 
 
 def check_prefix(prefix):
     """The prefix that `prefix` made, or Skip with the reason it is not there."""
-    version = wine_version()
     marker = Path(prefix) / READY
     if not marker.exists():
         raise Skip(f"no Wine prefix at {prefix}: the wine_prefix test made none (see its output)")
-    if marker.read_text().strip() != version:
+    if marker.read_text().strip() != prefix_stamp():
         raise Skip(f"the Wine prefix at {prefix} was made by another Wine; the wine_prefix test renews it")
 
 
 def make_prefix(args):
-    version = wine_version()
+    stamp = prefix_stamp()
     prefix = Path(args.prefix)
     marker = prefix / READY
-    if marker.exists() and marker.read_text().strip() == version:
-        print(f"reusing the Wine prefix {prefix} ({version})")
+    if marker.exists() and marker.read_text().strip() == stamp:
+        print(f"reusing the Wine prefix {prefix} ({stamp})")
         return 0
     if prefix.exists():
         shutil.rmtree(prefix)
     prefix.parent.mkdir(parents=True, exist_ok=True)
     started = time.monotonic()
     try:
-        run = subprocess.run([str(WINE), "wineboot", "--init"], env=wine_env(prefix), capture_output=True,
-                             text=True, timeout=args.timeout)
+        run = run_wine([str(WINE), "wineboot", "--init"], wine_env(prefix), timeout=args.timeout)
+        wait_for_wineserver(prefix, timeout=args.timeout)
+        if run.returncode != 0 or not (prefix / "system.reg").exists():
+            raise Skip(f"wineboot failed (status {run.returncode}): {run.stderr.strip()[-2000:]}")
+        graphics = run_wine([str(WINE), "reg", "add", r"HKCU\Software\Wine\Drivers", "/v", "Graphics", "/d",
+                             GRAPHICS, "/f"], wine_env(prefix), timeout=args.timeout)
         wait_for_wineserver(prefix, timeout=args.timeout)
     except subprocess.TimeoutExpired:
         raise Skip(f"wineboot did not finish within {args.timeout} s")
-    if run.returncode != 0 or not (prefix / "system.reg").exists():
-        raise Skip(f"wineboot failed (status {run.returncode}): {run.stderr.strip()[-2000:]}")
-    marker.write_text(version + "\n")
-    print(f"made the Wine prefix {prefix} with {version} in {time.monotonic() - started:.1f} s")
+    if graphics.returncode != 0:
+        raise Skip(f"the prefix's display drivers could not be set: {graphics.stderr.strip()[-2000:]}")
+    marker.write_text(stamp + "\n")
+    print(f"made the Wine prefix {prefix} ({stamp}) in {time.monotonic() - started:.1f} s")
     return 0
 
 
@@ -131,7 +183,7 @@ def play_sessions(args):
     require_file(Path(args.windows).with_name("TraxTool.aip"), "the 64-bit Windows module")
     out = Path(args.out)
     out.mkdir(parents=True, exist_ok=True)
-    keep_wineserver(args.prefix)
+    fresh_wineserver(args.prefix)
     seen = []  # every report line of the native runs, to check the runs showed something
     failures = []
     sessions = sorted(Path(args.sessions).glob("*.session"))
@@ -145,10 +197,8 @@ def play_sessions(args):
                                  session.name], cwd=session.parent, capture_output=True, text=True, timeout=120)
         started = time.monotonic()
         try:
-            windows = subprocess.run([str(WINE), str(Path(args.windows).resolve()), "--machine", "--svg",
-                                      windows_path(out / f"{name}.wine.svg"), session.name],
-                                     cwd=session.parent, env=wine_env(args.prefix), capture_output=True, text=True,
-                                     timeout=180)
+            windows = run_wine([str(WINE), args.windows, "--machine", "--svg", windows_path(out / f"{name}.wine.svg"),
+                                session.name], wine_env(args.prefix), cwd=session.parent)
         except subprocess.TimeoutExpired:
             failures.append(f"{session.name}: simhost.exe did not finish within 180 s under Wine")
             continue
@@ -183,6 +233,190 @@ def play_sessions(args):
     return 0
 
 
+# --- Screenshots of the real boxes ---
+
+SCREEN = (800, 600)
+HOLD_MS = 3000  # each box stays up this long before the host presses OK
+
+
+class Xvfb:
+    """An X server of its own on a free display, for one test."""
+
+    def __init__(self):
+        if shutil.which("Xvfb") is None:
+            raise Skip("Xvfb is missing (Debian package xvfb; `make test` installs it)")
+        read_end, write_end = os.pipe()
+        self.log = tempfile.TemporaryFile()
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{SCREEN[0]}x{SCREEN[1]}x24", "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=self.log)
+        os.close(write_end)
+        number = b""
+        deadline = time.monotonic() + 30
+        while not number.endswith(b"\n") and time.monotonic() < deadline:
+            ready, _, _ = select.select([read_end], [], [], 1)
+            if ready:
+                chunk = os.read(read_end, 16)
+                if not chunk:
+                    break
+                number += chunk
+        os.close(read_end)
+        if not number.strip().isdigit():
+            self.stop()
+            self.log.seek(0)
+            raise Skip(f"Xvfb did not start: {self.log.read().decode(errors='replace')[-1000:]}")
+        self.display = ":" + number.decode().strip()
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+
+
+def capture(display, path):
+    """The whole screen as (width, height, RGB bytes), through ImageMagick's import."""
+    run = subprocess.run(["import", "-display", display, "-window", "root", "-depth", "8", f"ppm:{path}"],
+                         capture_output=True, timeout=60)
+    if run.returncode != 0:
+        return None
+    data = Path(path).read_bytes()
+    fields = []
+    at = 0
+    while len(fields) < 4:  # P6, width, height, maximum
+        while data[at:at + 1].isspace():
+            at += 1
+        if data[at:at + 1] == b"#":
+            at = data.index(b"\n", at) + 1
+            continue
+        end = at
+        while not data[end:end + 1].isspace():
+            end += 1
+        fields.append(data[at:end])
+        at = end
+    at += 1
+    if fields[0] != b"P6" or fields[3] != b"255":
+        return None
+    width, height = int(fields[1]), int(fields[2])
+    return width, height, data[at:at + width * height * 3]
+
+
+def write_png(path, width, height, rgb):
+    def chunk(tag, body):
+        return struct.pack(">I", len(body)) + tag + body + struct.pack(">I", zlib.crc32(tag + body) & 0xFFFFFFFF)
+    rows = b"".join(b"\x00" + rgb[y * width * 3:(y + 1) * width * 3] for y in range(height))
+    Path(path).write_bytes(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)) +
+                           chunk(b"IDAT", zlib.compress(rows, 9)) + chunk(b"IEND", b""))
+
+
+def find_box(width, height, rgb):
+    """The bounding box of what differs from the ground (the colour of the
+    bottom right corner), its share of differing pixels and its colours."""
+    ground = rgb[-3:]
+    left, top, right, bottom = width, height, -1, -1
+    for y in range(height):
+        row = rgb[y * width * 3:(y + 1) * width * 3]
+        if row == ground * width:
+            continue
+        xs = [x for x in range(width) if row[x * 3:x * 3 + 3] != ground]
+        left, right = min(left, xs[0]), max(right, xs[-1])
+        top, bottom = min(top, y), y
+    if right < 0:
+        return None
+    colours = set()
+    differing = 0
+    for y in range(top, bottom + 1):
+        for x in range(left, right + 1):
+            pixel = rgb[(y * width + x) * 3:(y * width + x) * 3 + 3]
+            colours.add(pixel)
+            differing += pixel != ground
+    area = (right - left + 1) * (bottom - top + 1)
+    return {"left": left, "top": top, "width": right - left + 1, "height": bottom - top + 1,
+            "share": differing / area, "colours": len(colours)}
+
+
+def big_enough(box):
+    return box is not None and box["width"] >= 100 and box["height"] >= 50
+
+
+def shoot_box(args, xvfb, session, name):
+    """Plays `session` with its boxes held up; returns the failures seen."""
+    out = Path(args.out)
+    work = Path(args.work)
+    env = wine_env(args.prefix, display=xvfb.display)
+    # A desktop of its own, drawn by Wine (caption and frame included) on the X screen.
+    command = [str(WINE), "explorer", f"/desktop=TraxScreens,{SCREEN[0]}x{SCREEN[1]}",
+               windows_path(args.windows), "--hold-dialogs", str(HOLD_MS), "--machine",
+               "--svg", windows_path(work / f"{name}.svg"), session.name]
+    started = time.monotonic()
+    started_wine = start_wine(command, env, cwd=session.parent)
+    player = started_wine[0]
+    shot = None
+    ppm = work / f"{name}.ppm"
+    try:
+        # Wait for a box on the ground, let it paint, then take the picture.
+        while time.monotonic() - started < 120 and player.poll() is None:
+            screen = capture(xvfb.display, ppm)
+            if screen is not None and big_enough(find_box(*screen)):
+                time.sleep(0.5)
+                shot = capture(xvfb.display, ppm)
+                break
+            time.sleep(0.3)
+        finished = finish_wine(started_wine, timeout=180)
+        stdout, stderr = finished.stdout, finished.stderr
+    except subprocess.TimeoutExpired:
+        return [f"{session.name}: simhost.exe did not finish under Wine"]
+    failures = []
+    if shot is None:
+        failures.append(f"{session.name}: no box appeared on the screen within "
+                        f"{time.monotonic() - started:.0f} s (status {player.returncode}; {stderr.strip()[-1000:]})")
+        return failures
+    width, height, rgb = shot
+    picture = out / f"{name}.png"
+    write_png(picture, width, height, rgb)
+    box = find_box(width, height, rgb)
+    print(f"{session.name}: {picture} ({width} x {height}); the box: {box}")
+    if player.returncode != 0:
+        failures.append(f"{session.name}: simhost.exe ended with status {player.returncode}: {stderr.strip()[-1000:]}")
+    if not any(line.startswith("box ") and " result 1" in line for line in report_lines(stdout)):
+        failures.append(f"{session.name}: no box closed with OK in the report:\n{stdout}")
+    if len(set(rgb[i:i + 3] for i in range(0, len(rgb), 3 * 97))) < 2:
+        failures.append(f"{picture}: the screen is one colour")
+    if not big_enough(box) or box["width"] >= width or box["height"] >= height:
+        failures.append(f"{picture}: no box-sized area stands out from the ground: {box}")
+    elif box["share"] < 0.5 or box["colours"] < 3:
+        failures.append(f"{picture}: the box's area is mostly ground or flat ({box['colours']} colours, "
+                        f"{box['share']:.0%} differs from the ground)")
+    return failures
+
+
+def take_screens(args):
+    check_prefix(args.prefix)
+    require_file(args.windows, "the Windows substitute host")
+    if shutil.which("import") is None:
+        raise Skip("ImageMagick's import is missing (Debian package imagemagick; `make test` installs it)")
+    Path(args.out).mkdir(parents=True, exist_ok=True)
+    Path(args.work).mkdir(parents=True, exist_ok=True)
+    xvfb = Xvfb()
+    failures = []
+    try:
+        # Not the desktop of earlier headless runs: this one is drawn on the X screen.
+        fresh_wineserver(args.prefix, xvfb.display)
+        for session, name in ((Path(args.about), "about-box"), (Path(args.error), "error-box")):
+            failures += shoot_box(args, xvfb, session, name)
+    finally:
+        if WINESERVER.exists():
+            subprocess.run([str(WINESERVER), "-k"], env=wine_env(args.prefix), timeout=60)
+        xvfb.stop()
+    if failures:
+        fail("\n".join(failures))
+    print(f"the real About and error boxes, pictured in {args.out}")
+    return 0
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     sub = parser.add_subparsers(dest="command", required=True)
@@ -195,10 +429,23 @@ def main():
     s.add_argument("--windows", required=True)
     s.add_argument("--out", required=True)
     s.add_argument("sessions", help="the folder whose *.session files are played")
+    c = sub.add_parser("screens")
+    c.add_argument("--prefix", required=True)
+    c.add_argument("--windows", required=True)
+    c.add_argument("--out", required=True, help="where the screenshots go")
+    c.add_argument("--work", required=True, help="a folder for the runs' other files")
+    c.add_argument("--about", required=True)
+    c.add_argument("--error", required=True)
     args = parser.parse_args()
+    # Every path absolute: the runs start in other folders, and Wine wants it so.
+    for key in ("prefix", "native", "windows", "out", "work", "about", "error", "sessions"):
+        if getattr(args, key, None) is not None:
+            setattr(args, key, str(Path(getattr(args, key)).resolve()))
     try:
         if args.command == "prefix":
             return make_prefix(args)
+        if args.command == "screens":
+            return take_screens(args)
         return play_sessions(args)
     except Skip as reason:
         print(f"SKIP: {reason}")
