@@ -10,6 +10,8 @@ JOBS ?= $(shell nproc)
 BUILD_PACKAGES := cmake make g++ python3 binutils-mingw-w64-x86-64 libboost-dev
 TEST_PACKAGES := $(BUILD_PACKAGES) googletest libgtest-dev libgmock-dev \
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
+# The Windows module under Wine, and pictures of its boxes on an X server of their own.
+TEST_PACKAGES += wine64 xvfb imagemagick
 MODULE_PACKAGES := $(BUILD_PACKAGES) g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
 BENCH_PACKAGES := $(BUILD_PACKAGES) libbenchmark-dev
 
