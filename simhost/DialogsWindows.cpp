@@ -131,7 +131,9 @@ public:
         HGLOBAL loaded = found != nullptr ? LoadResource(module_, found) : nullptr;
         const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
         const DWORD size = found != nullptr ? SizeofResource(module_, found) : 0;
-        if (bytes == nullptr || size < sizeof(DLGTEMPLATE)) return false;
+        // A template is a few hundred bytes; anything past 64 KiB is no template.
+        constexpr DWORD kLargestTemplate = 0x10000;
+        if (bytes == nullptr || size < sizeof(DLGTEMPLATE) || size > kLargestTemplate) return false;
         // A copy without WS_VISIBLE: the box shows only once init has succeeded.
         std::vector<DWORD> copy((size + sizeof(DWORD) - 1) / sizeof(DWORD));
         std::memcpy(copy.data(), bytes, size);
