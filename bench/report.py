@@ -69,6 +69,7 @@ def machine(build_dir, context):
         ("system", system),
         ("compiler", f"{first_line([compiler, '--version'])} ({build_type})"),
         ("Google Benchmark", f"{context.get('library_build_type', '?')} library build"),
+        ("load average when run", ", ".join(f"{x:.2f}" for x in context.get("load_avg", [])) or "unknown"),
         ("date", context.get("date", datetime.datetime.now().isoformat(timespec="seconds"))),
     ]
 
@@ -102,7 +103,8 @@ def figures(results):
     for paths in (1000, 10000, 100000):
         run = get(f"BM_TrackCursor/paths:{paths}")
         track[paths] = nanoseconds(run)
-        rows.append((f"Track Cursor, {paths:,} paths".replace(",", " "), f"{track[paths] / 1000:.2f} us/message",
+        count = f"{paths:,}".replace(",", " ")
+        rows.append((f"Track Cursor, {count} paths", f"{track[paths] / 1000:.2f} us/message",
                      f"{run['over_a_path'] * 100:.0f}% of pointers over a path"))
     rows.append(("Track Cursor, 100 000 against 1 000 paths", f"{track[100000] / track[1000]:.2f}x",
                  "linear growth would be 100x"))
@@ -131,7 +133,7 @@ def main():
     with open(out, "w") as f:
         f.write("# Benchmarks\n\n")
         f.write("What the plug-in costs per message, measured by `make bench` (Google Benchmark, the median of "
-                "5 repetitions, processor time). Written by `bench/report.py`; do not edit by hand.\n\n")
+                "5 repetitions, processor time, so that other work on the machine weighs less). Written by `bench/report.py`; do not edit by hand.\n\n")
         f.write(text + "\n\n")
         f.write("- SnapAngle: the angles that make the scan visit the most rays with each fan "
                 "(`bench/PluginBench.cpp` says why they are the worst).\n")
@@ -141,7 +143,9 @@ def main():
                 "The ratio is what the plug-in adds to the host calls it cannot avoid.\n")
         f.write("- Track Cursor: \"AI Track Cursor\" through `PluginMain` and the substitute host (tracing off) "
                 "over a grid of two-point paths of constant density, at 256 random pointer positions; the "
-                "host's hit test looks art up in an R-tree (Boost.Geometry).\n")
+                "host's hit test looks art up in an R-tree (Boost.Geometry). Most of each message is the "
+                "substitute host's own work per host call (it formats every call for its trace), the same "
+                "whatever the size of the document.\n")
         f.write("- Heap allocations: `plugin_bench` replaces malloc and its kin with counting versions and "
                 "counts across the drag messages.\n\n")
         f.write("## Machine\n\n")
