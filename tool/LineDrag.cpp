@@ -55,13 +55,13 @@ ErrorCode OnMouseDrag(ToolMessage* message) {
     PluginGlobals* g = pluginGlobals;
     if (g == nullptr) return kNoError;  // no tool of ours, as for another tool's message
     // Take back the previous drag message's line; the press keeps one line.
-    // When the host cannot, drawing on would leave two lines for one press.
-    ErrorCode result = undoSuite->UndoRecentChanges();
-    if (result != kNoError) return result;
+    // Its answer is not tested: at the first drag of a press there is nothing
+    // to take back, and a host may well say so.
+    undoSuite->UndoRecentChanges();
     g->endPoint = message->cursor;
 
     float snapped = 0.0f;
-    result = SnappedDirection(&snapped);
+    ErrorCode result = SnappedDirection(&snapped);
     if (result != kNoError) return result;
 
     ArtHandle reference = nullptr;

@@ -102,6 +102,9 @@ static bool HasNumberForm(ErrorCode code) {
 void ReportErrorCode(MessageHeader* message, ErrorCode code) {
     if (code == kNoError || code == kErrorStop) return;
     if (admBasicSuite == nullptr || dialogSuite == nullptr) return;
+    // Without the item suite the box could show only its placeholders; the
+    // failed acquisition's alert has already told the user.
+    if (itemSuite == nullptr) return;
 
     ErrorTexts texts;
     memset(&texts, 0, sizeof texts);
